@@ -1,0 +1,84 @@
+#include "foundation/ConfigControl.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+#include "foundation/FileHelpers.h"
+#include "foundation/GeneralError.h"
+
+namespace crx {
+
+CConfigControl::CConfigControl(std::string path, std::span<uint8_t> record,
+                               std::span<const uint8_t> defaults, bool withDetail)
+    : path_(std::move(path)), record_(record), withDetail_(withDetail) {
+  if (FileExists(path_)) {
+    int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      GeneralErrorMsg(kGeneOpenFailed, withDetail_ ? path_.c_str() : nullptr);
+      return;
+    }
+    size_t done = 0;
+    while (done < record_.size()) {
+      ssize_t r = read(fd, record_.data() + done, record_.size() - done);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) break;
+      done += static_cast<size_t>(r);
+    }
+    close(fd);
+    bytesLoaded_ = done;
+    if (done != record_.size()) {
+      // A short file: its bytes are used as far as they go, the defaults
+      // fill the rest.
+      size_t n = std::min(record_.size(), defaults.size());
+      if (done < n)
+        std::copy(defaults.begin() + done, defaults.begin() + n, record_.begin() + done);
+      GeneralErrorMsg(kGeneTooLarge);
+    }
+    return;
+  }
+  size_t n = std::min(record_.size(), defaults.size());
+  std::copy(defaults.begin(), defaults.begin() + n, record_.begin());
+}
+
+CConfigControl::~CConfigControl() {
+  if (saveOnDestroy_) Save();
+}
+
+bool CConfigControl::Save() {
+  const char* detail = withDetail_ ? path_.c_str() : nullptr;
+  if (path_.empty()) {
+    GeneralErrorMsg(kGeneOpenFailed, detail);
+    return false;
+  }
+  std::string temp = path_ + ".tmp";
+  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    GeneralErrorMsg(kGeneOpenFailed, detail);
+    return false;
+  }
+  bool ok = true;
+  size_t done = 0;
+  while (done < record_.size()) {
+    ssize_t w = write(fd, record_.data() + done, record_.size() - done);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) {
+      ok = false;
+      break;
+    }
+    done += static_cast<size_t>(w);
+  }
+  if (ok && fsync(fd) != 0) ok = false;
+  if (close(fd) != 0) ok = false;
+  if (ok && std::rename(temp.c_str(), path_.c_str()) != 0) ok = false;
+  if (!ok) {
+    unlink(temp.c_str());
+    GeneralErrorMsg(kGeneOpenFailed, detail);
+  }
+  return ok;
+}
+
+}  // namespace crx

@@ -1,0 +1,63 @@
+#include "foundation/ModuleReporter.h"
+
+#include <cstdio>
+
+#include "platform/UiServices.h"
+
+namespace crx {
+
+namespace {
+// Reports are formatted into a buffer of this size; longer texts are cut.
+constexpr size_t kReportBufferSize = 2048;
+}  // namespace
+
+std::string FormatTagged(std::string_view tag, uint32_t code, std::string_view message) {
+  char digits[9];
+  std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(code));
+  std::string text;
+  text.reserve(tag.size() + 9 + message.size());
+  text.append(tag).append(digits).append(" ").append(message);
+  if (text.size() > kReportBufferSize - 1) text.resize(kReportBufferSize - 1);
+  return text;
+}
+
+int ShowModuleError(std::string_view text) {
+  Ui().ShowMessage(text, MessageKind::ModuleError);
+  return 1;
+}
+
+ModuleReporter::ModuleReporter(std::string_view tag, std::span<const ErrorEntry> table,
+                               std::string_view defaultMessage)
+    : tag_(tag), table_(table), defaultMessage_(defaultMessage) {}
+
+std::string_view ModuleReporter::MessageFor(uint32_t code) const {
+  for (const ErrorEntry& e : table_) {
+    if (e.code == code) return e.message;
+  }
+  return defaultMessage_;
+}
+
+std::string ModuleReporter::Format(uint32_t code) const {
+  return FormatTagged(tag_, code, MessageFor(code));
+}
+
+int ModuleReporter::Report(uint32_t code) const { return ShowModuleError(Format(code)); }
+
+int ModuleReporter::ReportOnce(uint32_t code) {
+  {
+    std::lock_guard lock(mutex_);
+    if (code == 0) {
+      shown_.clear();
+      return 0;
+    }
+    if (!shown_.insert(code).second) return 0;
+  }
+  return Report(code);
+}
+
+void ModuleReporter::Rearm() {
+  std::lock_guard lock(mutex_);
+  shown_.clear();
+}
+
+}  // namespace crx
