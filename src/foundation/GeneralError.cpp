@@ -23,8 +23,6 @@ constexpr ErrorEntry kGeneralTable[] = {
     {0x01000013, "テンポ変換でエラーが発生しました。"},
 };
 
-constexpr size_t kReportBufferSize = 2048;
-
 }  // namespace
 
 std::span<const ErrorEntry> GeneralErrorTable() { return kGeneralTable; }
@@ -40,7 +38,7 @@ std::string FormatGeneralError(uint32_t code, const char* detail) {
   std::string text = FormatTagged(kGeneTag, code, GeneralMessage(code));
   if (detail != nullptr) {
     text.append(" [").append(detail).append("]");
-    if (text.size() > kReportBufferSize - 1) text.resize(kReportBufferSize - 1);
+    CutToReportBuffer(text);
   }
   return text;
 }

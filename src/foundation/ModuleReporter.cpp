@@ -6,10 +6,12 @@
 
 namespace crx {
 
-namespace {
-// Reports are formatted into a buffer of this size; longer texts are cut.
-constexpr size_t kReportBufferSize = 2048;
-}  // namespace
+void CutToReportBuffer(std::string& text) {
+  if (text.size() <= kReportBufferSize - 1) return;
+  size_t cut = kReportBufferSize - 1;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  text.resize(cut);
+}
 
 std::string FormatTagged(std::string_view tag, uint32_t code, std::string_view message) {
   char digits[9];
@@ -17,7 +19,7 @@ std::string FormatTagged(std::string_view tag, uint32_t code, std::string_view m
   std::string text;
   text.reserve(tag.size() + 9 + message.size());
   text.append(tag).append(digits).append(" ").append(message);
-  if (text.size() > kReportBufferSize - 1) text.resize(kReportBufferSize - 1);
+  CutToReportBuffer(text);
   return text;
 }
 

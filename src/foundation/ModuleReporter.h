@@ -46,6 +46,11 @@ class ModuleReporter {
   std::set<uint32_t> shown_;
 };
 
+// Reports are formatted into a buffer of 2048 bytes: a longer text is cut
+// to 2047 bytes, at the start of a UTF-8 character.
+inline constexpr size_t kReportBufferSize = 2048;
+void CutToReportBuffer(std::string& text);
+
 // Shows a text as a tagged module error (system-modal) and returns 1.
 int ShowModuleError(std::string_view text);
 

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+
+#include "platform/Process.h"
+#include "support/platform/TempFolder.h"
+
+namespace crx {
+namespace {
+
+// A shell script that writes each argument on its own line to a file, then
+// exits with the status given in its environment-free first line.
+std::string MakeScript(const test::TempFolder& tmp, const std::string& name,
+                       const std::string& body) {
+  std::string path = tmp.File(name);
+  test::WriteFileBytes(path, "#!/bin/sh\n" + body + "\n");
+  chmod(path.c_str(), 0755);
+  return path;
+}
+
+TEST(Process, StartAndWaitPassesArgumentsAsTheyAreAndReturnsTheStatus) {
+  test::TempFolder tmp;
+  std::string out = tmp.File("args.txt");
+  std::string script =
+      MakeScript(tmp, "echo args.sh",
+                 "basename \"$0\" > '" + out + "'\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '" +
+                     out + "'; done\nexit 7");
+  int rc = Process::StartAndWait(script, {"a b", "\"q\"", "ふるさと", ""});
+  EXPECT_EQ(rc, 7);
+  EXPECT_EQ(test::ReadFileBytes(out), "echo args.sh\na b\n\"q\"\nふるさと\n\n");
+}
+
+TEST(Process, AProgramThatDoesNotExistFailsToStart) {
+  EXPECT_EQ(Process::StartAndWait("/no/such/program", {}), Process::kStartFailed);
+  EXPECT_EQ(Process::StartAndWait("", {}), Process::kStartFailed);
+  EXPECT_EQ(Process::ShellOpen("/no/such/program", "x", 1000), Process::WaitOutcome::StartFailed);
+}
+
+TEST(Process, ShellOpenSplitsTheParametersAndTimesOutWithoutFailing) {
+  test::TempFolder tmp;
+  std::string out = tmp.File("args.txt");
+  std::string script = MakeScript(
+      tmp, "enc.sh", "for a in \"$@\"; do printf '[%s]' \"$a\" >> '" + out + "'; done\necho noise");
+  EXPECT_EQ(Process::ShellOpen(script, "\"/tmp/a b.wav\"  \"/tmp/歌.mp3\" -V2", 10000),
+            Process::WaitOutcome::Finished);
+  EXPECT_EQ(test::ReadFileBytes(out), "[/tmp/a b.wav][/tmp/歌.mp3][-V2]");
+
+  std::string slow = MakeScript(tmp, "slow.sh", "sleep 5");
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Process::ShellOpen(slow, "", 200), Process::WaitOutcome::TimedOut);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+}
+
+TEST(Process, ParameterStringsSplitAsOnWindows) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Process::SplitParameterString(""), V{});
+  EXPECT_EQ(Process::SplitParameterString("  a  b "), (V{"a", "b"}));
+  EXPECT_EQ(Process::SplitParameterString("\"a b\" c"), (V{"a b", "c"}));
+  EXPECT_EQ(Process::SplitParameterString("x\"y z\"w"), (V{"xy zw"}));
+  EXPECT_EQ(Process::SplitParameterString("\"\""), (V{""}));
+  EXPECT_EQ(Process::SplitParameterString("a\\\\b \\\"q\\\""), (V{"a\\\\b", "\"q\""}));
+  EXPECT_EQ(Process::SplitParameterString("\"C:\\dir\\\\\" x"), (V{"C:\\dir\\", "x"}));
+  EXPECT_EQ(Process::SplitParameterString("\"a \"\"b\"\" c\""), (V{"a \"b\" c"}));
+  EXPECT_EQ(Process::SplitParameterString("\"open"), (V{"open"}));
+}
+
+TEST(Process, StartFolderIsTheExecutablesFolder) {
+  std::string folder = StartFolder();
+  EXPECT_EQ(folder, CRX_START_FOLDER);
+  OverrideStartFolder("/elsewhere");
+  EXPECT_EQ(StartFolder(), "/elsewhere");
+  OverrideStartFolder("");
+  EXPECT_EQ(StartFolder(), folder);
+}
+
+}  // namespace
+}  // namespace crx
