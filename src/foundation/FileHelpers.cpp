@@ -112,6 +112,12 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return out;
 }
 
+void ReportPathTooLong(std::string_view path) {
+  std::string text(kPathTooLongMessage);
+  text.append(" [").append(path).append("]");
+  Ui().ShowMessage(text, MessageKind::Plain);
+}
+
 int FileExists(const std::string& path) {
   int fd = OpenForReading(path);
   if (fd < 0) return 0;

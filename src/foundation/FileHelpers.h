@@ -35,6 +35,11 @@ void RemoveExtension(std::string& path, LeadBytes lb = LeadBytes::System);
 std::string JoinPath(std::string_view folder, std::string_view name);
 // A path fits a 260-byte record field.
 inline bool FitsPathField(std::string_view path) { return path.size() <= kMaxPathLength; }
+// Shown when a chosen path is longer than its record field can hold.
+inline constexpr std::string_view kPathTooLongMessage =
+    "パスが長すぎます。259バイト以内のパスを指定してください。";
+// Shows kPathTooLongMessage with the path in brackets.
+void ReportPathTooLong(std::string_view path);
 
 // 1 if the path names a file that can be opened for reading, else 0.
 int FileExists(const std::string& path);

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/FileHelpers.h"
+
 namespace crx {
 
 // A NUL-terminated text inside a fixed record field. Reading stops at the
@@ -23,6 +25,15 @@ bool WriteFixedField(std::array<char, N>& field, std::string_view text) {
   std::memcpy(field.data(), text.data(), text.size());
   field[text.size()] = '\0';
   return true;
+}
+
+// Stores a chosen path in a 260-byte field; a longer path is refused with a
+// message and the field keeps its old value.
+template <size_t N>
+bool StorePathField(std::array<char, N>& field, std::string_view path) {
+  if (WriteFixedField(field, path)) return true;
+  ReportPathTooLong(path);
+  return false;
 }
 
 }  // namespace crx

@@ -120,5 +120,17 @@ TEST(FixedField, RefusesTextsThatDoNotFitWithTheirTerminator) {
   EXPECT_EQ(ReadFixedField(field).size(), 260u);
 }
 
+TEST(FixedField, AChosenPathTooLongForItsFieldIsRefusedWithAMessage) {
+  ScriptedHost host;
+  ScopedUi scope(host);
+  std::array<char, kPathFieldSize> field{};
+  ASSERT_TRUE(StorePathField(field, "/usr/bin/lame"));
+  std::string longPath = "/" + std::string(300, 'p');
+  EXPECT_FALSE(StorePathField(field, longPath));
+  EXPECT_EQ(ReadFixedField(field), "/usr/bin/lame");
+  EXPECT_EQ(host.Messages(),
+            std::vector<std::string>{std::string(kPathTooLongMessage) + " [" + longPath + "]"});
+}
+
 }  // namespace
 }  // namespace crx
