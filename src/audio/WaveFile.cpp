@@ -1,0 +1,255 @@
+#include "audio/WaveFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "audio/AudioMessages.h"
+#include "platform/UiServices.h"
+
+namespace crx {
+namespace {
+
+void ShowWaveMessage(std::string_view text) { Ui().ShowMessage(text, MessageKind::Plain); }
+
+// Chunks occupy their header and data, rounded up to an even count.
+uint64_t PaddedChunkEnd(uint64_t dataOffset, uint32_t size) {
+  return dataOffset + size + (size & 1u);
+}
+
+bool WriteAllAt(int fd, uint64_t offset, std::span<const uint8_t> bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t w =
+        pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    done += static_cast<size_t>(w);
+  }
+  return true;
+}
+
+}  // namespace
+
+CWaveFile::CWaveFile(int channels, int sampleRate, int bitsPerSample)
+    : sampleRate_(sampleRate), channels_(channels), bitsPerSample_(bitsPerSample) {}
+
+CWaveFile::~CWaveFile() { Close(); }
+
+int CWaveFile::FailOpen(std::string_view message, int result) {
+  if (fd_ >= 0) {
+    close(fd_);
+    fd_ = -1;
+  }
+  ShowWaveMessage(message);
+  return result;
+}
+
+int CWaveFile::Open(int mode, const std::string& path) {
+  if (fd_ >= 0) {
+    // The file already open stays open.
+    ShowWaveMessage(kMsgWaveFileError);
+    return kWaveErrorCannotOpen;
+  }
+  return mode == kModeWrite ? OpenWrite(path) : OpenRead(path);
+}
+
+bool CWaveFile::ReadAt(uint64_t offset, std::span<uint8_t> out) {
+  size_t done = 0;
+  while (done < out.size()) {
+    ssize_t r = pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    done += static_cast<size_t>(r);
+  }
+  return true;
+}
+
+bool CWaveFile::FindChunk(uint64_t begin, uint64_t end, std::string_view id,
+                          std::string_view formType, ChunkRecord& out) {
+  const size_t headerSize = formType.empty() ? wav::kChunkHeaderSize : wav::kRiffHeaderSize;
+  std::array<uint8_t, wav::kRiffHeaderSize> buffer{};
+  for (uint64_t pos = begin; pos + headerSize <= end;) {
+    std::span<uint8_t> header(buffer.data(), headerSize);
+    if (!ReadAt(pos, header)) return false;
+    ByteReader r(header);
+    std::string chunkId;
+    std::string chunkForm;
+    uint32_t size = 0;
+    r.Text(4, chunkId);
+    r.U32LE(size);
+    if (!formType.empty()) r.Text(4, chunkForm);
+    if (chunkId == id && chunkForm == formType) {
+      std::copy(chunkId.begin(), chunkId.end(), out.id.begin());
+      std::copy(chunkForm.begin(), chunkForm.end(), out.formType.begin());
+      out.size = size;
+      out.dataOffset = pos + wav::kChunkHeaderSize;
+      out.sizeDirty = false;
+      return true;
+    }
+    pos = PaddedChunkEnd(pos + wav::kChunkHeaderSize, size);
+  }
+  return false;
+}
+
+int CWaveFile::OpenRead(const std::string& path) {
+  dataSize_ = 0;
+  if (path.empty()) {
+    ShowWaveMessage(kMsgWaveFileError);
+    return kWaveErrorNotFound;
+  }
+  fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) {
+    const int result = errno == ENOENT ? kWaveErrorNotFound : kWaveErrorCannotOpen;
+    return FailOpen(kMsgWaveOpenFailed, result);
+  }
+  struct stat st {};
+  if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    return FailOpen(kMsgWaveOpenFailed, kWaveErrorCannotOpen);
+  }
+  mode_ = kModeRead;
+  fileSize_ = static_cast<uint64_t>(st.st_size);
+
+  if (!FindChunk(0, fileSize_, wav::kRiffId, wav::kWaveForm, riffChunk_)) {
+    return FailOpen(kMsgWaveFileError, kWaveErrorChunkNotFound);
+  }
+  // The inner chunks follow the form type and end with the RIFF chunk (or
+  // the file, when that ends first).
+  const uint64_t innerBegin = riffChunk_.dataOffset + 4;
+  const uint64_t innerEnd = std::min(riffChunk_.dataOffset + riffChunk_.size, fileSize_);
+  if (!FindChunk(innerBegin, innerEnd, wav::kFmtId, "", subChunk_)) {
+    return FailOpen(kMsgWaveFileError, kWaveErrorChunkNotFound);
+  }
+  std::array<uint8_t, WaveFormatRecord::kSize> record{};
+  std::span<uint8_t> wanted(record.data(), std::min<size_t>(subChunk_.size, record.size()));
+  if (!ReadAt(subChunk_.dataOffset, wanted)) {
+    return FailOpen(kMsgWaveFileError, kWaveErrorCannotRead);
+  }
+  format_ = WaveFormatRecord::Parse(wanted);
+  const uint64_t afterFmt = PaddedChunkEnd(subChunk_.dataOffset, subChunk_.size);
+  if (!FindChunk(afterFmt, innerEnd, wav::kDataId, "", subChunk_)) {
+    return FailOpen(kMsgWaveFileError, kWaveErrorChunkNotFound);
+  }
+  dataSize_ = static_cast<uint32_t>(
+      std::min<uint64_t>(subChunk_.size, fileSize_ - std::min(fileSize_, subChunk_.dataOffset)));
+  readPosition_ = subChunk_.dataOffset;
+
+  // Each expectation that is not 0 must match; 0 takes the file's value.
+  struct Check {
+    int& expected;
+    int actual;
+    std::string_view message;
+  };
+  const Check checks[] = {
+      {sampleRate_, static_cast<int>(format_.samplesPerSec), kMsgUnsupportedRate},
+      {channels_, format_.channels, kMsgUnsupportedChannels},
+      {bitsPerSample_, format_.bitsPerSample, kMsgWaveFileError},
+  };
+  for (const Check& c : checks) {
+    if (c.expected == 0) {
+      c.expected = c.actual;
+    } else if (c.expected != c.actual) {
+      ShowWaveMessage(c.message);
+      return kWaveFormatMismatch;
+    }
+  }
+  return 0;
+}
+
+int CWaveFile::OpenWrite(const std::string& path) {
+  if (path.empty()) {
+    ShowWaveMessage(kMsgWaveFileError);
+    return kWaveErrorNotFound;
+  }
+  format_ = WaveFormatRecord::Pcm(channels_, sampleRate_, bitsPerSample_);
+  fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd_ < 0) return FailOpen(kMsgWaveFileError, kWaveErrorCannotOpen);
+  mode_ = kModeWrite;
+  dataSize_ = 0;
+  bytesWritten_ = 0;
+
+  ByteWriter header;
+  header.Text(wav::kRiffId);
+  header.U32LE(0);
+  header.Text(wav::kWaveForm);
+  header.Text(wav::kFmtId);
+  header.U32LE(wav::kFileFmtSize);
+  format_.Append(header, true);
+  header.Text(wav::kDataId);
+  header.U32LE(0);
+  if (!WriteAllAt(fd_, 0, header.Data())) return FailOpen(kMsgWaveFileError, kWaveErrorCannotWrite);
+  riffChunk_ =
+      ChunkRecord{{'R', 'I', 'F', 'F'}, 0, {'W', 'A', 'V', 'E'}, wav::kChunkHeaderSize, true};
+  subChunk_ = ChunkRecord{{'d', 'a', 't', 'a'}, 0, {}, wav::kFileHeaderSize, true};
+  return 0;
+}
+
+size_t CWaveFile::Read(std::span<uint8_t> out) {
+  if (fd_ < 0 || mode_ != kModeRead) return 0;
+  const uint64_t end = subChunk_.dataOffset + dataSize_;
+  const size_t count =
+      static_cast<size_t>(std::min<uint64_t>(out.size(), end - std::min(end, readPosition_)));
+  size_t done = 0;
+  while (done < count) {
+    ssize_t r =
+        pread(fd_, out.data() + done, count - done, static_cast<off_t>(readPosition_ + done));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    done += static_cast<size_t>(r);
+  }
+  readPosition_ += done;
+  return done;
+}
+
+std::vector<uint8_t> CWaveFile::ReadData() {
+  std::vector<uint8_t> data(fd_ >= 0 && mode_ == kModeRead ? dataSize_ : 0);
+  data.resize(Read(data));
+  return data;
+}
+
+size_t CWaveFile::Write(std::span<const uint8_t> bytes) {
+  if (fd_ < 0 || mode_ != kModeWrite) return 0;
+  // Room for the pad byte: the RIFF size must still fit in 32 bits.
+  const uint64_t limit = wav::kMaxChunkSize - (wav::kFileHeaderSize - wav::kRiffSizeBias) - 1;
+  const size_t count =
+      static_cast<size_t>(std::min<uint64_t>(bytes.size(), limit - std::min(limit, bytesWritten_)));
+  size_t done = 0;
+  while (done < count) {
+    ssize_t w = write(fd_, bytes.data() + done, count - done);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) break;
+    done += static_cast<size_t>(w);
+  }
+  bytesWritten_ += done;
+  return done;
+}
+
+void CWaveFile::Close() {
+  if (fd_ < 0) return;
+  bool ok = true;
+  if (mode_ == kModeWrite) {
+    const uint64_t end = wav::kFileHeaderSize + bytesWritten_;
+    if ((bytesWritten_ & 1u) != 0) {
+      const uint8_t pad[1] = {0};
+      ok = WriteAllAt(fd_, end, pad);
+    }
+    subChunk_.size = static_cast<uint32_t>(bytesWritten_);
+    const uint64_t fileLength = end + (bytesWritten_ & 1u);
+    riffChunk_.size = static_cast<uint32_t>(fileLength - wav::kRiffSizeBias);
+    ByteWriter riffSize;
+    riffSize.U32LE(riffChunk_.size);
+    ByteWriter dataSize;
+    dataSize.U32LE(subChunk_.size);
+    ok = ok && WriteAllAt(fd_, wav::kRiffSizeOffset, riffSize.Data()) &&
+         WriteAllAt(fd_, wav::kFileDataSizeOffset, dataSize.Data());
+    riffChunk_.sizeDirty = subChunk_.sizeDirty = false;
+  }
+  if (close(fd_) != 0) ok = false;
+  fd_ = -1;
+  if (!ok) ShowWaveMessage(kMsgWaveFileError);
+}
+
+}  // namespace crx
