@@ -1,0 +1,97 @@
+#include "lyrics/CVocaloidConvertInternalData.h"
+
+#include <utility>
+
+#include "lyrics/CVocaloid.h"
+#include "platform/UiServices.h"
+
+namespace crx {
+namespace {
+
+// The end entry: "あ" in CP932, sung as "a".
+constexpr const char* kEndSyllable = "\x82\xa0";
+constexpr const char* kEndPhonetic = "a";
+
+}  // namespace
+
+CVocaloidConvertInternalData::CVocaloidConvertInternalData(std::vector<std::string>& reviewLines)
+    : reviewLines_(reviewLines) {}
+
+void CVocaloidConvertInternalData::WarnOnce(bool& shown, const char* message) {
+  if (shown) return;
+  shown = true;
+  Ui().ShowMessage(message, MessageKind::Plain);
+}
+
+void CVocaloidConvertInternalData::CloseReviewLine() {
+  if (static_cast<int>(reviewLines_.size()) >= kMaxReviewLines) {
+    WarnOnce(linesWarned_, kTooManyReviewLinesMessage);
+  } else {
+    reviewLines_.push_back(currentLine_);
+  }
+  currentLine_.clear();
+}
+
+void CVocaloidConvertInternalData::AppendToReviewLine(std::string_view text) {
+  // Syllables are whole characters: a syllable that does not fit is left out
+  // whole.
+  if (currentLine_.size() + text.size() > kMaxReviewLineBytes) {
+    WarnOnce(lineLengthWarned_, kReviewLineTooLongMessage);
+    return;
+  }
+  currentLine_.append(text);
+}
+
+void CVocaloidConvertInternalData::AddNote(std::string_view lyric, bool lineBreak,
+                                           int32_t noteNumber, int32_t length, int32_t startTick,
+                                           bool singleByteOnly) {
+  if (lineBreak && !currentLine_.empty()) CloseReviewLine();
+  if (currentLine_.size() > kReviewLineWrapBytes) CloseReviewLine();
+
+  std::vector<SyllableEntry> entries = CSyllableTable::Split(lyric, singleByteOnly);
+  if (entries.empty()) return;  // not sung
+  if (static_cast<int>(notes_.size()) >= kMaxMelodyNotes - 1) {
+    // The last place belongs to the end entry.
+    WarnOnce(notesWarned_, kTooManyNotesMessage);
+    return;
+  }
+  if (entries.size() > static_cast<size_t>(kMaxSyllablesPerNote)) {
+    WarnOnce(syllablesWarned_, kTooManySyllablesMessage);
+    entries.resize(static_cast<size_t>(kMaxSyllablesPerNote));
+  }
+  for (const SyllableEntry& e : entries) AppendToReviewLine(e.text);
+  notes_.push_back(NoteSyllables{noteNumber, length, startTick, std::move(entries)});
+}
+
+void CVocaloidConvertInternalData::AddEnd(int32_t tick) {
+  if (endAdded_) return;
+  endAdded_ = true;
+  notes_.push_back(NoteSyllables{
+      kEndNoteNumber, 0, tick, {SyllableEntry{kEndSyllable, kEndPhonetic, kConsonantValue}}});
+}
+
+void CVocaloidConvertInternalData::FinishReviewLines() {
+  if (!currentLine_.empty()) CloseReviewLine();
+}
+
+void CVocaloidConvertInternalData::FillVocaloid(CVocaloid& vocaloid) {
+  for (const NoteSyllables& note : notes_) {
+    const int32_t n = static_cast<int32_t>(note.entries.size());
+    if (n == 0) continue;
+    const int32_t share = note.length / n;
+    const int32_t length = share <= 1 ? kShortSyllableLength : share - 1;
+    const bool isEnd = note.noteNumber == kEndNoteNumber;
+    for (int32_t k = 0; k < n; ++k) {
+      // Keep the last place of the holder for the end record.
+      if (!isEnd && vocaloid.Count() >= CVocaloid::Capacity() - 1) {
+        WarnOnce(recordsWarned_, kTooManyRecordsMessage);
+        break;
+      }
+      const SyllableEntry& e = note.entries[static_cast<size_t>(k)];
+      vocaloid.Add(VocalNote{note.startTick + k * share, note.noteNumber, length, e.text,
+                             e.phonetic, e.consonant});
+    }
+  }
+}
+
+}  // namespace crx
