@@ -1,11 +1,14 @@
 #include "app/CommandTable.h"
 
+#include "audio/MixCommand.h"
+
 namespace crx {
 
 // Each headless command lives in its own unit and is listed here.
 std::span<const CommandEntry> CantorixCommands() {
   static const CommandEntry kCommands[] = {
       {"", nullptr},
+      {"mix", RunMixCommand},
   };
   return std::span<const CommandEntry>(kCommands).subspan(1);
 }

@@ -1,0 +1,59 @@
+#include "audio/WaveMix.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "audio/AudioMessages.h"
+#include "audio/SampleSteps.h"
+#include "audio/WaveFile.h"
+#include "platform/UiServices.h"
+
+namespace crx {
+namespace {
+
+bool IsMixFormat(const CWaveFile& f) {
+  return f.IsOpen() && f.SampleRate() == CWaveMix::kRate && f.Channels() == CWaveMix::kChannels &&
+         f.BitsPerSample() == CWaveMix::kBits;
+}
+
+}  // namespace
+
+CWaveMix::CWaveMix(const std::string& firstPath, const std::string& secondPath,
+                   const std::string& outputPath) {
+  CWaveFile first;
+  CWaveFile second;
+  const bool firstOpen = first.Open(CWaveFile::kModeRead, firstPath) == 0;
+  const bool secondOpen = second.Open(CWaveFile::kModeRead, secondPath) == 0;
+  if (!firstOpen || !secondOpen || !IsMixFormat(first) || !IsMixFormat(second)) {
+    Ui().ShowMessage(kMsgWaveMix, MessageKind::Plain);
+    first.Close();
+    second.Close();
+    return;
+  }
+  std::vector<uint8_t> a = first.ReadData();
+  std::vector<uint8_t> b = second.ReadData();
+  first.Close();
+  second.Close();
+
+  std::vector<uint8_t> out(std::max(a.size(), b.size()));
+  const size_t aSamples = a.size() / 2;
+  const size_t bSamples = b.size() / 2;
+  const size_t both = std::min(aSamples, bSamples);
+  for (size_t i = 0; i < both; ++i) {
+    StoreSample(out, i, SaturateToSample(int32_t{SampleAt(a, i)} + SampleAt(b, i)));
+  }
+  // Beyond the shorter file only the longer one sounds.
+  const std::vector<uint8_t>& longer = aSamples > bSamples ? a : b;
+  std::copy(longer.begin() + static_cast<ptrdiff_t>(both * 2),
+            longer.begin() + static_cast<ptrdiff_t>(std::max(aSamples, bSamples) * 2),
+            out.begin() + static_cast<ptrdiff_t>(both * 2));
+
+  CWaveFile output(kChannels, kRate, kBits);
+  if (output.Open(CWaveFile::kModeWrite, outputPath) == 0) {
+    written_ = output.Write(out) == out.size();
+    if (!written_) Ui().ShowMessage(kMsgWaveFileError, MessageKind::Plain);
+  }
+  output.Close();
+}
+
+}  // namespace crx
