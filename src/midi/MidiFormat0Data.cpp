@@ -1,0 +1,133 @@
+#include "midi/MidiFormat0Data.h"
+
+#include <algorithm>
+#include <new>
+#include <string_view>
+
+#include "foundation/ByteReader.h"
+#include "foundation/ByteWriter.h"
+#include "foundation/FileHelpers.h"
+#include "foundation/GeneralError.h"
+#include "midi/MidiMessages.h"
+
+namespace crx {
+
+namespace {
+constexpr std::string_view kHeaderId = "MThd";
+constexpr uint32_t kHeaderLength = 6;
+constexpr uint16_t kFormat0 = 0;
+constexpr uint16_t kOneTrack = 1;
+}  // namespace
+
+bool HasMidiHeaderAt(std::span<const uint8_t> image, size_t imageSize, size_t offset) {
+  const size_t size = std::min(imageSize, image.size());
+  if (offset > size || size - offset < kHeaderId.size()) return false;
+  return std::equal(kHeaderId.begin(), kHeaderId.end(), image.begin() + offset);
+}
+
+bool RemoveMacBinaryHeader(std::vector<uint8_t>& image, size_t& imageSize) {
+  if (HasMidiHeaderAt(image, imageSize, 0) ||
+      !HasMidiHeaderAt(image, imageSize, kMacBinaryHeaderSize)) {
+    return false;
+  }
+  const auto from = image.begin() + static_cast<std::ptrdiff_t>(kMacBinaryHeaderSize);
+  const auto to = image.begin() + static_cast<std::ptrdiff_t>(imageSize);
+  std::copy(from, to, image.begin());
+  imageSize -= kMacBinaryHeaderSize;
+  std::fill(image.begin() + static_cast<std::ptrdiff_t>(imageSize), to, 0);
+  return true;
+}
+
+MidiFormat0Data::MidiFormat0Data() : track_(std::make_unique<MidiTrackData>(kMidiChunkCapacity)) {
+  try {
+    image_.assign(capacity_, 0);
+  } catch (const std::bad_alloc&) {
+    GeneralErrorMsg(kGeneNoMemory);
+    capacity_ = 0;
+  }
+}
+
+MidiFormat0Data::~MidiFormat0Data() = default;
+
+bool MidiFormat0Data::LoadFile(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  SetImageSize(0);
+  if (!ReadFileLimited(path, bytes, capacity_)) return false;
+  LoadImage(bytes);
+  return true;
+}
+
+void MidiFormat0Data::LoadImage(std::span<const uint8_t> bytes) {
+  const size_t n = std::min(bytes.size(), capacity_);
+  std::copy_n(bytes.begin(), n, image_.begin());
+  std::fill(image_.begin() + static_cast<std::ptrdiff_t>(n), image_.end(), 0);
+  imageSize_ = n;
+  position_ = 0;
+}
+
+bool MidiFormat0Data::SaveFile(const std::string& path) const {
+  return WriteRecord(path, ImageBytes());
+}
+
+std::span<const uint8_t> MidiFormat0Data::ImageBytes() const {
+  return std::span<const uint8_t>(image_).first(imageSize_);
+}
+
+void MidiFormat0Data::SetImageSize(size_t size) { imageSize_ = std::min(size, capacity_); }
+
+int MidiFormat0Data::ReadHeader() {
+  if (imageSize_ == 0) return 0;
+  if (!HasMidiHeaderAt(image_, imageSize_, 0) && !RemoveMacBinaryHeader(image_, imageSize_)) {
+    M0dtError(kM0dtNotMidi);
+    return 0;
+  }
+  ByteReader in(ImageBytes());
+  uint16_t format = 0;
+  uint16_t tracks = 0;
+  uint16_t division = 0;
+  if (!in.Skip(kChunkHeaderSize) || !in.U16BE(format)) {
+    M0dtError(kM0dtNotMidi);
+    return 0;
+  }
+  if (format != kFormat0) {
+    M0dtError(kM0dtNotFormat0);
+    return 0;
+  }
+  if (!in.U16BE(tracks) || tracks != kOneTrack) {
+    M0dtError(kM0dtTrackCount);
+    return 0;
+  }
+  if (!in.U16BE(division)) {
+    M0dtError(kM0dtNotMidi);
+    return 0;
+  }
+  division_ = division;
+  position_ = kMidiHeaderSize;
+  return 1;
+}
+
+void MidiFormat0Data::WriteHeader() {
+  ByteWriter out;
+  out.Text(kHeaderId);
+  out.U32BE(kHeaderLength);
+  out.U16BE(kFormat0);
+  out.U16BE(kOneTrack);
+  out.U16BE(static_cast<uint16_t>(division_));
+  std::fill(image_.begin(), image_.end(), 0);
+  imageSize_ = 0;
+  AppendChunk(out.Data());
+  position_ = kMidiHeaderSize;
+}
+
+bool MidiFormat0Data::AppendChunk(std::span<const uint8_t> chunk) {
+  if (chunk.size() > capacity_ - imageSize_) return false;
+  std::copy(chunk.begin(), chunk.end(), image_.begin() + static_cast<std::ptrdiff_t>(imageSize_));
+  imageSize_ += chunk.size();
+  return true;
+}
+
+void MidiFormat0Data::SetTrack(std::unique_ptr<MidiTrackData> track) {
+  track_ = track ? std::move(track) : std::make_unique<MidiTrackData>(kMidiChunkCapacity);
+}
+
+}  // namespace crx

@@ -1,0 +1,188 @@
+#include "midi/MidiFormat1Data.h"
+
+#include <algorithm>
+#include <new>
+#include <string_view>
+
+#include "foundation/ByteReader.h"
+#include "foundation/ByteWriter.h"
+#include "foundation/FileHelpers.h"
+#include "foundation/GeneralError.h"
+#include "midi/MidiBytes.h"
+#include "midi/MidiFormat0Data.h"
+#include "midi/MidiMessages.h"
+#include "platform/Process.h"
+
+namespace crx {
+
+namespace {
+constexpr std::string_view kHeaderId = "MThd";
+constexpr std::string_view kTrackId = "MTrk";
+constexpr uint32_t kHeaderLength = 6;
+constexpr uint16_t kFormat1 = 1;
+constexpr size_t kTrackCountOffset = 10;
+
+void PauseBeforeTrack() {
+  if (MidiTrackData::PauseInterval() > 0) SleepMs(MidiTrackData::PauseInterval());
+}
+}  // namespace
+
+MidiFormat1Data::MidiFormat1Data(int division, size_t capacity)
+    : capacity_(capacity), division_(division), tracks_(kMaxFormat1Tracks) {
+  try {
+    image_.assign(capacity_, 0);
+  } catch (const std::bad_alloc&) {
+    GeneralErrorMsg(kGeneNoMemory);
+    capacity_ = 0;
+  }
+}
+
+MidiFormat1Data::~MidiFormat1Data() = default;
+
+MidiTrackData* MidiFormat1Data::AddTrack(size_t capacity) {
+  if (trackCount_ >= kMaxFormat1Tracks) {
+    M1dtError(kM1dtTooLarge);
+    return nullptr;
+  }
+  auto& slot = tracks_[static_cast<size_t>(trackCount_++)];
+  slot = std::make_unique<MidiTrackData>(capacity);
+  return slot.get();
+}
+
+void MidiFormat1Data::SetTrackCount(int count) {
+  trackCount_ = std::clamp(count, 0, kMaxFormat1Tracks);
+}
+
+MidiTrackData* MidiFormat1Data::Track(int index) {
+  if (index < 0 || index >= kMaxFormat1Tracks) return nullptr;
+  return tracks_[static_cast<size_t>(index)].get();
+}
+
+const MidiTrackData* MidiFormat1Data::Track(int index) const {
+  if (index < 0 || index >= kMaxFormat1Tracks) return nullptr;
+  return tracks_[static_cast<size_t>(index)].get();
+}
+
+void MidiFormat1Data::SetTrack(int index, std::unique_ptr<MidiTrackData> track) {
+  if (index < 0 || index >= kMaxFormat1Tracks) return;
+  tracks_[static_cast<size_t>(index)] = std::move(track);
+}
+
+std::unique_ptr<MidiTrackData> MidiFormat1Data::ReleaseTrack(int index) {
+  if (index < 0 || index >= kMaxFormat1Tracks) return nullptr;
+  return std::move(tracks_[static_cast<size_t>(index)]);
+}
+
+std::span<const uint8_t> MidiFormat1Data::ImageBytes() const {
+  return std::span<const uint8_t>(image_).first(imageSize_);
+}
+
+void MidiFormat1Data::SetImageSize(size_t size) { imageSize_ = std::min(size, capacity_); }
+
+void MidiFormat1Data::WriteHeader() {
+  ByteWriter out;
+  out.Text(kHeaderId);
+  out.U32BE(kHeaderLength);
+  out.U16BE(kFormat1);
+  out.U16BE(static_cast<uint16_t>(trackCount_));
+  out.U16BE(static_cast<uint16_t>(division_));
+  const size_t n = std::min(out.Size(), capacity_);
+  std::copy_n(out.Data().begin(), n, image_.begin());
+  imageSize_ = position_ = n;
+}
+
+int MidiFormat1Data::Save(const std::string& path) {
+  switch (form_) {
+    case kFormRaw:
+      return WriteRecord(path, ImageBytes()) ? 1 : 0;
+    case kFormEvents: {
+      Serialise();
+      if (form_ != kFormRaw) return 0;
+      const int written = WriteRecord(path, ImageBytes()) ? 1 : 0;
+      SplitImage();
+      return written;
+    }
+    case kFormNotes: {
+      SplitAllNotes();
+      form_ = kFormEvents;
+      const int written = Save(path);
+      PairAllNotes();
+      form_ = kFormNotes;
+      return written;
+    }
+    default:
+      M1dtError(kM1dtInternal);
+      return 0;
+  }
+}
+
+void MidiFormat1Data::SplitAllNotes() {
+  for (int i = 0; i < trackCount_; ++i) {
+    PauseBeforeTrack();
+    if (MidiTrackData* t = Track(i)) t->SplitNotes();
+  }
+}
+
+void MidiFormat1Data::PairAllNotes() {
+  for (int i = 0; i < trackCount_; ++i) {
+    PauseBeforeTrack();
+    if (MidiTrackData* t = Track(i)) t->PairNotes();
+  }
+}
+
+void MidiFormat1Data::Serialise() {
+  if (form_ != kFormEvents) {
+    M1dtError(kM1dtInternal);
+    return;
+  }
+  WriteHeader();
+  int written = 0;
+  for (int i = 0; i < trackCount_; ++i) {
+    MidiTrackData* track = Track(i);
+    if (track == nullptr) continue;
+    track->Serialise(kTrackId);
+    // A track that could not be serialised is reported there and left out.
+    if (track->Form() != kFormRaw) continue;
+    auto chunk = track->Chunk();
+    if (imageSize_ + chunk.size() >= capacity_) {
+      M1dtError(kM1dtTooLarge);
+      break;
+    }
+    std::copy(chunk.begin(), chunk.end(), image_.begin() + static_cast<std::ptrdiff_t>(imageSize_));
+    imageSize_ += chunk.size();
+    ++written;
+  }
+  // The header counts the chunks that are in the image.
+  WriteBigEndian32(static_cast<uint32_t>(written) << 16 | static_cast<uint16_t>(division_), image_,
+                   kTrackCountOffset);
+  for (auto& slot : tracks_) slot.reset();
+  trackCount_ = written;
+  form_ = kFormRaw;
+}
+
+void MidiFormat1Data::SplitImage() {
+  if (form_ != kFormRaw) {
+    M1dtError(kM1dtInternal);
+    return;
+  }
+  size_t position = position_;
+  int found = 0;
+  for (int i = 0; i < trackCount_; ++i) {
+    if (position >= imageSize_) break;
+    auto track = MidiTrackData::FromChunk(image_, imageSize_, position, capacity_,
+                                          MidiTrackData::PauseInterval());
+    const size_t length = track->ChunkLength();
+    if (length == 0) break;  // a broken chunk (reported): nothing after it is found
+    tracks_[static_cast<size_t>(i)] = std::move(track);
+    ++found;
+    position += length;
+  }
+  if (found < trackCount_) {
+    trackCount_ = found;
+    M1dtError(kM1dtError);
+  }
+  position_ = position;
+  form_ = kFormEvents;
+}
+
+}  // namespace crx

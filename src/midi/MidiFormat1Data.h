@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "midi/MidiTrackData.h"
+
+namespace crx {
+
+// Capacity of a format 1 image and its number of track slots.
+inline constexpr size_t kFormat1ImageCapacity = 983040;
+inline constexpr int kMaxFormat1Tracks = 65;
+
+// A multi-track file being built: tracks, or their chunks joined in an image.
+class MidiFormat1Data {
+ public:
+  // An empty file in form 2 with the division and an image of capacity zero
+  // bytes.
+  explicit MidiFormat1Data(int division, size_t capacity = kFormat1ImageCapacity);
+  virtual ~MidiFormat1Data();
+  MidiFormat1Data(const MidiFormat1Data&) = delete;
+  MidiFormat1Data& operator=(const MidiFormat1Data&) = delete;
+
+  // Appends an empty track (form -1) of the capacity and returns it; the
+  // caller sets its form. With all 65 slots taken: M1DT 0x03000019, null.
+  MidiTrackData* AddTrack(size_t capacity);
+  // Writes the file in the object's form and returns the object to that form
+  // (tracks are rebuilt from the written image). 1 if the file was written.
+  int Save(const std::string& path);
+
+  // Form 1 -> 0: the format 1 header and every track's "MTrk" chunk in the
+  // image; the tracks are deleted (slots cleared).
+  void Serialise();
+  // Form 0 -> 1: the chunks after the position taken into new tracks.
+  void SplitImage();
+  // Form 2 -> 1 and 1 -> 2 for every track (pausing before each track).
+  void SplitAllNotes();
+  void PairAllNotes();
+
+  // "MThd", 6, format 1, track count, division; image size = position = 14.
+  void WriteHeader();
+
+  int Form() const { return form_; }
+  void SetForm(int form) { form_ = form; }
+  int Division() const { return division_; }
+  void SetDivision(int division) { division_ = division; }
+  int TrackCount() const { return trackCount_; }
+  void SetTrackCount(int count);
+  // The track in a slot (null for a cleared slot or an index out of range).
+  MidiTrackData* Track(int index);
+  const MidiTrackData* Track(int index) const;
+  // Puts a track into a slot (0-64), owning it.
+  void SetTrack(int index, std::unique_ptr<MidiTrackData> track);
+  // Takes a track out of its slot, leaving it cleared.
+  std::unique_ptr<MidiTrackData> ReleaseTrack(int index);
+
+  std::vector<uint8_t>& Image() { return image_; }
+  std::span<const uint8_t> Image() const { return image_; }
+  std::span<const uint8_t> ImageBytes() const;
+  size_t ImageSize() const { return imageSize_; }
+  void SetImageSize(size_t size);
+  size_t Position() const { return position_; }
+  void SetPosition(size_t position) { position_ = position; }
+  size_t Capacity() const { return capacity_; }
+
+ protected:
+  size_t capacity_;
+  size_t imageSize_ = 0;
+  size_t position_ = 0;
+  int division_;
+  int form_ = kFormNotes;
+  int trackCount_ = 0;
+  std::vector<uint8_t> image_;
+  std::vector<std::unique_ptr<MidiTrackData>> tracks_;  // kMaxFormat1Tracks slots
+};
+
+}  // namespace crx
