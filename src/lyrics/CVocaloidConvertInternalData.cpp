@@ -1,8 +1,12 @@
 #include "lyrics/CVocaloidConvertInternalData.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "lyrics/CVocaloid.h"
+#include "lyrics/CVocaloidConvert.h"
+#include "midi/MidiTrackData.h"
 #include "platform/UiServices.h"
 
 namespace crx {
@@ -11,6 +15,11 @@ namespace {
 // The end entry: "あ" in CP932, sung as "a".
 constexpr const char* kEndSyllable = "\x82\xa0";
 constexpr const char* kEndPhonetic = "a";
+
+int32_t ClampToInt32(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
 
 }  // namespace
 
@@ -70,6 +79,30 @@ void CVocaloidConvertInternalData::AddEnd(int32_t tick) {
       kEndNoteNumber, 0, tick, {SyllableEntry{kEndSyllable, kEndPhonetic, kConsonantValue}}});
 }
 
+void CVocaloidConvertInternalData::Collect(const MidiTrackData& mainTrack,
+                                           const MidiTrackData* lyricTrack, int melodyChannel,
+                                           bool singleByteOnly) {
+  int64_t tick = 0;
+  for (const MidiEvent& event : mainTrack.Events()) {
+    tick += event.delta;
+    if (event.IsEndOfTrack()) {
+      AddEnd(ClampToInt32(tick));
+      break;
+    }
+    if (event.kind != MidiKind::Note || event.channel != melodyChannel) continue;
+    if (lyricTrack == nullptr) {
+      AddNote({}, false, event.note, event.duration, ClampToInt32(tick), singleByteOnly);
+      continue;
+    }
+    NoteLyric lyric = CVocaloidConvert::LyricAtTick(*lyricTrack, tick);
+    AddNote(lyric.text, lyric.lineBreak, event.note, event.duration, ClampToInt32(tick),
+            singleByteOnly);
+  }
+  // The end record is always the last one, also for a track without an end.
+  AddEnd(ClampToInt32(tick));
+  FinishReviewLines();
+}
+
 void CVocaloidConvertInternalData::FinishReviewLines() {
   if (!currentLine_.empty()) CloseReviewLine();
 }
@@ -78,7 +111,7 @@ void CVocaloidConvertInternalData::FillVocaloid(CVocaloid& vocaloid) {
   for (const NoteSyllables& note : notes_) {
     const int32_t n = static_cast<int32_t>(note.entries.size());
     if (n == 0) continue;
-    const int32_t share = note.length / n;
+    const int32_t share = std::max<int32_t>(note.length, 0) / n;
     const int32_t length = share <= 1 ? kShortSyllableLength : share - 1;
     const bool isEnd = note.noteNumber == kEndNoteNumber;
     for (int32_t k = 0; k < n; ++k) {
@@ -88,8 +121,9 @@ void CVocaloidConvertInternalData::FillVocaloid(CVocaloid& vocaloid) {
         break;
       }
       const SyllableEntry& e = note.entries[static_cast<size_t>(k)];
-      vocaloid.Add(VocalNote{note.startTick + k * share, note.noteNumber, length, e.text,
-                             e.phonetic, e.consonant});
+      const int64_t start = static_cast<int64_t>(note.startTick) + static_cast<int64_t>(k) * share;
+      vocaloid.Add(
+          VocalNote{ClampToInt32(start), note.noteNumber, length, e.text, e.phonetic, e.consonant});
     }
   }
 }

@@ -11,7 +11,7 @@
 namespace crx {
 
 class CVocaloid;
-class XfKaraokeData;
+class MidiTrackData;
 
 // Limits of one conversion.
 inline constexpr int kMaxMelodyNotes = 2048;       // sung notes, the end entry included
@@ -51,10 +51,12 @@ class CVocaloidConvertInternalData {
  public:
   explicit CVocaloidConvertInternalData(std::vector<std::string>& reviewLines);
 
-  // Walks the main track of the song: each note of the melody channel gets
-  // the syllables of its lyric; the end-of-track event gives the end entry.
-  // The current review line is added at the end.
-  void Collect(const XfKaraokeData& song, int melodyChannel, bool singleByteOnly);
+  // Walks the main track: each note of the melody channel gets the syllables
+  // of its lyric (none without a lyric track); the end-of-track event, or the
+  // end of a track that lacks one, gives the end entry. The current review
+  // line is added at the end.
+  void Collect(const MidiTrackData& mainTrack, const MidiTrackData* lyricTrack, int melodyChannel,
+               bool singleByteOnly);
 
   // One melody note with its lyric (as the lookup at the note gives it).
   void AddNote(std::string_view lyric, bool lineBreak, int32_t noteNumber, int32_t length,

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace crx {
+
+class CVocaloid;
+class MidiTrackData;
+class XfKaraokeData;
+
+// The division the vocal sequence is written in; other divisions are warned of.
+inline constexpr int kVocalDivision = 480;
+inline constexpr const char* kDivisionWarningMessage = "分解能警告";
+// Shown when no melody note of the song received a syllable.
+inline constexpr const char* kNothingToSingMessage =
+    "メロディの音符に割り当てられる歌詞がありません。";
+
+// The lyric found at a note's tick.
+struct NoteLyric {
+  std::string text;        // CP932, without spaces; empty when nothing is sung there
+  int firstIndex = -1;     // index of the first lyric event at the tick (-1: none)
+  bool lineBreak = false;  // a "/" stood at the tick
+};
+
+// Turns the melody and the lyrics of the loaded song into sung syllables: runs
+// the kana passes in their fixed order, gives notes without a lyric of their
+// own a share of the lyric before them, splits the kana into syllables with
+// their phonetic symbols, divides every note among its syllables and collects
+// the review lines. The song's tracks are changed in place.
+class CVocaloidConvert {
+ public:
+  // The whole conversion. The previous result in the holder is freed first;
+  // the review lines are appended to the caller's list. Failures are shown
+  // on the way; the run always completes.
+  static void Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
+                  const std::string& dictionaryFolder, std::vector<std::string>& reviewLines);
+
+  // The lyric at an absolute tick: the first lyric event there that is no
+  // marker ("イントロ", "エンディング", "/"), without a leading "<" or ">".
+  // A "/" at the start of the lyric marks a line break before it.
+  static NoteLyric LyricAtTick(const MidiTrackData& lyricTrack, int64_t tick);
+
+  // Note insertion: every melody note without a lyric event at its tick takes
+  // all but the first character of the lyric before it, in a new lyric event
+  // at the note's tick.
+  static void InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrackData& lyricTrack,
+                               int melodyChannel);
+
+  // The text without its spaces (" " and "　").
+  static std::string RemoveSpaces(std::string_view text);
+};
+
+}  // namespace crx
