@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace crx::tp {
+
+// The music synthesizer behind the movie services: one FluidSynth
+// synthesizer with a General MIDI SoundFont that renders a MIDI file image
+// into a 16-bit, 44100 Hz, stereo AIFF file as fast as the machine allows.
+// It never opens an audio driver. Not thread-safe: the movie services
+// serialise its use.
+class SynthComponent {
+ public:
+  // Synthesizer gain, measured: a dense sixteen-channel General MIDI
+  // arrangement with every Channel Volume at 127 (what the renderer's volume
+  // 100 leaves of such a file) peaks at 0.51 of full scale per 0.1 of gain
+  // with the small default SoundFont and at 0.70 with FluidR3. FluidSynth's
+  // own default of 0.2 clips it; 0.12 keeps the loudest case at 0.84.
+  static constexpr double kSynthGain = 0.12;
+  static constexpr uint32_t kSampleRate = 44100;
+  static constexpr uint16_t kChannels = 2;
+  static constexpr int kBlockFrames = 4096;
+  // The render stops with a failure beyond an hour of sound.
+  static constexpr uint32_t kMaxRenderSeconds = 3600;
+  // After the last event the voices still sounding may fade out this long.
+  static constexpr uint32_t kMaxReleaseTailSeconds = 4;
+  // The progress callback is called at every twentieth of the song.
+  static constexpr double kProgressStep = 0.05;
+
+  // The SoundFont's locations, in the order they are tried.
+  static constexpr const char* kSoundFontVariable = "CANTORIX_SOUNDFONT";
+  static constexpr const char* kSoundFontFolder = "/usr/share/sounds/sf2";
+  static constexpr const char* kSoundFontNames[] = {"default-GM.sf2", "FluidR3_GM.sf2",
+                                                    "TimGM6mb.sf2"};
+
+  enum class LoadResult { Loaded, NoSoundFont, SynthesizerFailed };
+  enum class Phase { Open, Update, Close };
+  enum class RenderResult { Done, Cancelled, WriteFailed, TooLong, SynthesizerFailed };
+  // Called as the render goes on with the fraction done; false cancels.
+  using Progress = std::function<bool(Phase phase, double fraction)>;
+
+  // $CANTORIX_SOUNDFONT (when set), then the three names in the SoundFont
+  // folder.
+  static std::vector<std::string> SoundFontCandidates();
+  // Replaces the SoundFont folder (tests); an empty text restores it.
+  static void OverrideSoundFontFolder(const std::string& folder);
+
+  // Creates the synthesizer with the first candidate that exists and loads.
+  // tried receives every candidate looked at.
+  static std::unique_ptr<SynthComponent> Load(LoadResult& result, std::vector<std::string>& tried);
+
+  ~SynthComponent();
+  SynthComponent(const SynthComponent&) = delete;
+  SynthComponent& operator=(const SynthComponent&) = delete;
+
+  const std::string& SoundFontPath() const { return soundFontPath_; }
+
+  // Plays the MIDI image from its start to the end of its last track, then
+  // lets the sounding voices fade out, writing every sample to aiffPath.
+  // The file is deleted unless the render is done.
+  RenderResult RenderToAiff(std::span<const uint8_t> midi, const std::string& aiffPath,
+                            const Progress& progress);
+
+ private:
+  struct Impl;
+  explicit SynthComponent(std::unique_ptr<Impl> impl, std::string soundFontPath);
+
+  std::unique_ptr<Impl> impl_;
+  std::string soundFontPath_;
+};
+
+}  // namespace crx::tp

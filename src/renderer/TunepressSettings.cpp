@@ -1,0 +1,15 @@
+#include "renderer/TunepressSettings.h"
+
+#include <algorithm>
+
+namespace crx::tp {
+
+int32_t TunepressSettings::EffectiveVolume() const {
+  return std::clamp(volume, kMinVolume, kMaxVolume);
+}
+
+int32_t TunepressSettings::EffectiveLeadInBeats() const {
+  return std::clamp(leadInBeats, kMinLeadIn, kMaxLeadIn);
+}
+
+}  // namespace crx::tp
