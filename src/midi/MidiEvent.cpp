@@ -19,8 +19,12 @@ MidiEvent MidiEvent::CopyOf(const MidiEvent* source) {
 }
 
 void MidiEvent::SetData(std::span<const uint8_t> bytes) {
+  if (bytes.size() > static_cast<size_t>(kMaxEventData)) MuevError(kMuevDataTooLarge);
+  StoreData(bytes);
+}
+
+void MidiEvent::StoreData(std::span<const uint8_t> bytes) {
   int length = static_cast<int>(bytes.size());
-  if (length > kMaxEventData) MuevError(kMuevDataTooLarge);
   data_.assign(BufferSizeFor(length), 0);
   std::copy(bytes.begin(), bytes.end(), data_.begin());
   dataLength_ = length;

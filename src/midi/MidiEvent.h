@@ -67,6 +67,8 @@ class MidiEvent {
   // bytes) and sets the data length. Over 256 bytes shows MUEV 0x06000001.
   void SetData(std::span<const uint8_t> bytes);
   void SetData(std::string_view bytes);
+  // As SetData, without the size warning (the file readers warn themselves).
+  void StoreData(std::span<const uint8_t> bytes);
   // A new zero-filled buffer of length + 8 bytes keeping the old data; the
   // data length is kept (cut to the new length if it was longer).
   void ResizeData(int length);

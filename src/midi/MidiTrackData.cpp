@@ -276,7 +276,7 @@ bool MidiTrackData::ParseChannelMessage(ByteReader& in, int status, MidiEvent& e
       return false;
     }
   }
-  ev.SetData(std::span<const uint8_t>(bytes).first(static_cast<size_t>(dataBytes + 1)));
+  ev.StoreData(std::span<const uint8_t>(bytes).first(static_cast<size_t>(dataBytes + 1)));
   ev.kind = static_cast<MidiKind>(type);
   ev.channel = status & 0x0F;
   const int d1 = bytes[1];
@@ -332,7 +332,7 @@ bool MidiTrackData::ParseSysEx(ByteReader& in, MidiEvent& ev) {
   }
   const size_t end = in.Position() + static_cast<size_t>(eox - rest.begin()) + 1;
   ev.kind = MidiKind::SysEx;
-  ev.SetData(in.Data().subspan(start, end - start));
+  ev.StoreData(in.Data().subspan(start, end - start));
   in.Seek(end);
   ClassifyExclusive(ev);
   return true;
@@ -347,7 +347,7 @@ bool MidiTrackData::ParseSysExEscape(ByteReader& in, MidiEvent& ev) {
     return false;
   }
   ev.kind = MidiKind::SysExEscape;
-  ev.SetData(in.Data().subspan(start, size_t{n} + 2));
+  ev.StoreData(in.Data().subspan(start, size_t{n} + 2));
   return true;
 }
 
@@ -375,13 +375,13 @@ bool MidiTrackData::ParseMeta(ByteReader& in, MidiEvent& ev) {
       const std::array<uint8_t, 3> bytes = {static_cast<uint8_t>(tempo >> 16),
                                             static_cast<uint8_t>(tempo >> 8),
                                             static_cast<uint8_t>(tempo)};
-      ev.SetData(bytes);
+      ev.StoreData(bytes);
       break;
     }
     case kMetaTimeSignature: {
       std::array<uint8_t, 4> bytes = {0, 0, 0, 0};
       std::copy_n(body.begin(), std::min<size_t>(body.size(), bytes.size()), bytes.begin());
-      ev.SetData(bytes);
+      ev.StoreData(bytes);
       const int numerator = bytes[0];
       const int power = bytes[1];
       if (numerator == 0 || power == 0 || power > kMaxDenominatorPower) {
@@ -396,7 +396,7 @@ bool MidiTrackData::ParseMeta(ByteReader& in, MidiEvent& ev) {
     case kMetaChannelPrefix:
     case kMetaSmpteOffset:
     case kMetaKeySignature:
-      ev.SetData(body);
+      ev.StoreData(body);
       break;
     case kMetaDeviceName:
     case kMetaText:
@@ -410,10 +410,10 @@ bool MidiTrackData::ParseMeta(ByteReader& in, MidiEvent& ev) {
       if (type == kMetaDeviceName) ev.subtype = kMetaInstrumentName;
       if (body.empty()) {
         const std::array<uint8_t, 1> zero = {0};
-        ev.SetData(zero);
+        ev.StoreData(zero);
       } else {
         // The buffer's spare bytes terminate the text.
-        ev.SetData(body);
+        ev.StoreData(body);
       }
       break;
     default:
@@ -618,7 +618,7 @@ void MidiTrackData::AppendMetaText(int metaType, std::span<const uint8_t> bytes)
   MidiEvent ev;
   ev.kind = MidiKind::Meta;
   ev.subtype = metaType;
-  ev.SetData(bytes);
+  ev.StoreData(bytes);
   Append(std::move(ev));
 }
 
