@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "renderer/PrepareCommand.h"
+
 namespace crx {
 namespace {
 
@@ -25,6 +27,9 @@ int RunTunepressCommand(int argc, char** argv) {
   if (args[0] == "--version") {
     std::printf("TunepressCRX %s\n", CRX_VERSION);
     return 0;
+  }
+  if (args[0] == "--prepare") {
+    return RunPrepareCommand(std::vector<std::string>(args.begin() + 1, args.end()));
   }
   std::fprintf(stderr, "TunepressCRX: unknown arguments\n%s", kUsage);
   return 1;

@@ -87,8 +87,8 @@ void AddLeadIn(MidiTrackData& track, int64_t ticks) {
 }
 
 int CountMasterVolumes(const MidiTrackData& track) {
-  return static_cast<int>(std::count_if(
-      track.Events().begin(), track.Events().end(), [](const MidiEvent& ev) {
+  return static_cast<int>(
+      std::count_if(track.Events().begin(), track.Events().end(), [](const MidiEvent& ev) {
         return ev.kind == MidiKind::SysEx && ev.subtype == kExclusiveMasterVolume;
       }));
 }

@@ -1,0 +1,100 @@
+#include "renderer/PrepareCommand.h"
+
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/FileHelpers.h"
+#include "midi/renderer/PrepareMidi.h"
+#include "platform/ConsoleHost.h"
+#include "platform/UiServices.h"
+
+namespace crx {
+namespace {
+
+constexpr const char* kPrepareUsage =
+    "Usage: TunepressCRX --prepare [--volume P] [--channels MASK] [--lead-in B] IN.mid OUT.mid\n"
+    "  --volume P       channel volumes scaled to P percent (default 70)\n"
+    "  --channels MASK  sixteen digits 0 or 1, channel 1 first; 0 leaves the channel out\n"
+    "                   (default: all sixteen on)\n"
+    "  --lead-in B      B blank beats before the music (default 0)\n";
+
+// The largest volume and lead-in the command takes: what a spin control of
+// the settings dialog can hold.
+constexpr int32_t kMaxOptionValue = 65535;
+
+std::optional<int32_t> ParseCount(std::string_view text) {
+  int32_t value = 0;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end || value < 0 || value > kMaxOptionValue) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<tp::ChannelFlags> ParseChannels(std::string_view text) {
+  if (text.size() != tp::kChannelCount) return std::nullopt;
+  tp::ChannelFlags flags{};
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '0' && text[i] != '1') return std::nullopt;
+    flags[i] = text[i] == '1' ? 1 : 0;
+  }
+  return flags;
+}
+
+int Refuse(const std::string& text) {
+  Ui().ShowMessage("TunepressCRX --prepare: " + text, MessageKind::Plain);
+  std::fputs(kPrepareUsage, stderr);
+  return 1;
+}
+
+}  // namespace
+
+int RunPrepareCommand(const std::vector<std::string>& args) {
+  ConsoleHost host;
+  ScopedUi scope(host);
+
+  int32_t volume = tp::kDefaultVolumePercent;
+  tp::ChannelFlags channels = tp::kAllChannelsOn;
+  int32_t leadIn = 0;
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kPrepareUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("TunepressCRX %s\n", CRX_VERSION);
+      return 0;
+    }
+    if (arg == "--volume" || arg == "--channels" || arg == "--lead-in") {
+      if (i + 1 >= args.size()) return Refuse(arg + " needs a value");
+      const std::string& value = args[++i];
+      if (arg == "--channels") {
+        auto parsed = ParseChannels(value);
+        if (!parsed) return Refuse("--channels needs sixteen digits 0 or 1, not \"" + value + "\"");
+        channels = *parsed;
+      } else {
+        auto parsed = ParseCount(value);
+        if (!parsed) {
+          return Refuse(arg + " needs a whole number from 0 to 65535, not \"" + value + "\"");
+        }
+        (arg == "--volume" ? volume : leadIn) = *parsed;
+      }
+      continue;
+    }
+    if (arg.size() > 1 && arg[0] == '-') return Refuse("unknown option " + arg);
+    files.push_back(arg);
+  }
+  if (files.size() != 2) return Refuse("give the input and the output MIDI file");
+
+  bool written = tp::PrepareMidi(files[0], files[1], volume, channels, leadIn);
+  return written && FileExists(files[1]) == 1 ? 0 : 1;
+}
+
+}  // namespace crx
