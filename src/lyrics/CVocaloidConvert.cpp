@@ -1,0 +1,180 @@
+#include "lyrics/CVocaloidConvert.h"
+
+#include "karaoke/XfKaraokeData.h"
+#include "lyrics/CVocaloid.h"
+#include "lyrics/CVocaloidConvertDictionary.h"
+#include "lyrics/CVocaloidConvertDigit.h"
+#include "lyrics/CVocaloidConvertEnglish.h"
+#include "lyrics/CVocaloidConvertInternalData.h"
+#include "lyrics/CVocaloidConvertLongVowel.h"
+#include "lyrics/CVocaloidConvertPhonetic.h"
+#include "lyrics/CVocaloidConvertRemoveChar.h"
+#include "lyrics/Cp932Text.h"
+#include "midi/MidiTrackData.h"
+#include "platform/UiServices.h"
+
+namespace crx {
+namespace {
+
+constexpr char kLineBreakMark = '/';
+constexpr char kPageMark = '<';
+constexpr char kAfterPageMark = '>';
+constexpr char kSpace = ' ';
+// A cut lyric keeps at least this many bytes: one double-byte character.
+constexpr size_t kKeptLyricBytes = 2;
+// A lyric shorter than this is not shared with the notes after it.
+constexpr size_t kSharedLyricMinBytes = 4;
+
+struct Marks {
+  std::string intro = Cp932Text::FromUtf8("イントロ");
+  std::string ending = Cp932Text::FromUtf8("エンディング");
+  std::string wideSpace = Cp932Text::FromUtf8("　");
+};
+
+const Marks& GetMarks() {
+  static const Marks marks;
+  return marks;
+}
+
+bool IsLyric(const MidiEvent& event) { return event.IsMeta(kMetaLyric); }
+
+std::string LyricText(const MidiEvent& event) {
+  return std::string(Cp932Text::UpToZero(event.Text()));
+}
+
+// Where a lyric is cut when it is shared with the next note: after its first
+// characters, at least two bytes, never inside a double-byte character.
+size_t SharedLyricCut(std::string_view text) {
+  size_t pos = 0;
+  while (pos < text.size() && pos < kKeptLyricBytes) pos += Cp932Text::CharLength(text, pos);
+  return pos;
+}
+
+}  // namespace
+
+std::string CVocaloidConvert::RemoveSpaces(std::string_view text) {
+  const std::string& wide = GetMarks().wideSpace;
+  std::string out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t len = Cp932Text::CharLength(text, pos);
+    const std::string_view ch = text.substr(pos, len);
+    if (!(len == 1 && ch[0] == kSpace) && ch != wide) out.append(ch);
+    pos += len;
+  }
+  return out;
+}
+
+NoteLyric CVocaloidConvert::LyricAtTick(const MidiTrackData& lyricTrack, int64_t tick) {
+  const Marks& marks = GetMarks();
+  NoteLyric result;
+  int64_t time = 0;
+  bool found = false;
+  std::string text;
+  const int count = lyricTrack.Count();
+  for (int i = 0; i < count; ++i) {
+    const MidiEvent& event = lyricTrack.Event(i);
+    time += event.delta;
+    if (time > tick) break;
+    if (time != tick || !IsLyric(event)) continue;
+    if (result.firstIndex < 0) result.firstIndex = i;
+    text = LyricText(event);
+    if (!text.empty() && (text[0] == kPageMark || text[0] == kAfterPageMark)) text.erase(0, 1);
+    if (text == marks.intro || text == marks.ending) continue;
+    if (text.size() == 1 && text[0] == kLineBreakMark) {
+      result.lineBreak = true;
+      continue;
+    }
+    found = true;
+    break;
+  }
+  if (!found) return result;
+  // A line-break mark written in front of the lyric breaks the line and
+  // leaves the lyric to be sung.
+  size_t marks_end = 0;
+  while (marks_end < text.size() && text[marks_end] == kLineBreakMark) ++marks_end;
+  if (marks_end > 0) {
+    result.lineBreak = true;
+    text.erase(0, marks_end);
+  }
+  result.text = RemoveSpaces(text);
+  return result;
+}
+
+void CVocaloidConvert::InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrackData& lyricTrack,
+                                        int melodyChannel) {
+  int64_t tick = 0;
+  for (const MidiEvent& note : mainTrack.Events()) {
+    tick += note.delta;
+    if (note.kind != MidiKind::Note || note.channel != melodyChannel) continue;
+
+    // The first lyric-track event at the note's tick or later.
+    int next = -1;
+    int64_t time = 0;
+    for (int i = 0; i < lyricTrack.Count(); ++i) {
+      time += lyricTrack.Event(i).delta;
+      if (time >= tick) {
+        next = i;
+        break;
+      }
+    }
+    if (next < 0) return;  // the lyrics end before this note: nothing more to share
+    if (time == tick || next == 0) continue;
+
+    int previous = next - 1;
+    if (!IsLyric(lyricTrack.Event(previous))) continue;
+    std::string text = LyricText(lyricTrack.Event(previous));
+    if (text.size() == 1 && text[0] == kLineBreakMark) {
+      if (previous == 0) continue;
+      --previous;
+      if (!IsLyric(lyricTrack.Event(previous))) continue;
+      text = LyricText(lyricTrack.Event(previous));
+    }
+    if (text.size() < kSharedLyricMinBytes) continue;
+
+    const size_t cut = SharedLyricCut(text);
+    lyricTrack.Event(previous).SetData(std::string_view(text).substr(0, cut));
+    MidiEvent rest;
+    rest.kind = MidiKind::Meta;
+    rest.subtype = kMetaLyric;
+    if (cut < text.size()) {
+      rest.SetData(std::string_view(text).substr(cut));
+    } else {
+      rest.SetData(std::string_view("\0", 1));
+    }
+    lyricTrack.InsertAt(std::move(rest), tick);
+  }
+}
+
+void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
+                           const std::string& dictionaryFolder,
+                           std::vector<std::string>& reviewLines) {
+  vocaloid.Clear();
+  vocaloid.SetMelodyChannel(melodyChannel);
+  if (song.Division() != kVocalDivision) {
+    Ui().ShowMessage(kDivisionWarningMessage, MessageKind::Plain);
+  }
+
+  song.StripRuby();
+  CVocaloidConvertRemoveChar(song, kSpace, GetMarks().wideSpace);
+  CVocaloidConvertRemoveChar(song, kPageMark);
+  CVocaloidConvertDigit{song};
+  CVocaloidConvertDictionary(song, melodyChannel, dictionaryFolder);
+  if (MidiTrackData* lyrics = song.LyricTrack()) {
+    InsertNoteLyrics(song.Track(), *lyrics, melodyChannel);
+  }
+  CVocaloidConvertLongVowel{song};
+  const bool singleByteOnly = song.IsSingleByteLyrics() == 1;
+  if (!singleByteOnly) {
+    CVocaloidConvertPhonetic{song};
+    CVocaloidConvertEnglish(song, dictionaryFolder);
+  }
+
+  CVocaloidConvertInternalData data(reviewLines);
+  data.Collect(song.Track(), song.LyricTrack(), melodyChannel, singleByteOnly);
+  data.FillVocaloid(vocaloid);
+  if (vocaloid.Count() <= 1) Ui().ShowMessage(kNothingToSingMessage, MessageKind::Plain);
+}
+
+}  // namespace crx
