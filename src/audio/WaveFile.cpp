@@ -218,7 +218,8 @@ size_t CWaveFile::Write(std::span<const uint8_t> bytes) {
       static_cast<size_t>(std::min<uint64_t>(bytes.size(), limit - std::min(limit, bytesWritten_)));
   size_t done = 0;
   while (done < count) {
-    ssize_t w = write(fd_, bytes.data() + done, count - done);
+    ssize_t w = pwrite(fd_, bytes.data() + done, count - done,
+                       static_cast<off_t>(wav::kFileHeaderSize + bytesWritten_ + done));
     if (w < 0 && errno == EINTR) continue;
     if (w <= 0) break;
     done += static_cast<size_t>(w);
