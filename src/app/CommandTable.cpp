@@ -1,5 +1,6 @@
 #include "app/CommandTable.h"
 
+#include "app/ConvertCommand.h"
 #include "audio/MixCommand.h"
 
 namespace crx {
@@ -9,6 +10,7 @@ std::span<const CommandEntry> CantorixCommands() {
   static const CommandEntry kCommands[] = {
       {"", nullptr},
       {"mix", RunMixCommand},
+      {"convert", RunConvertCommand},
   };
   return std::span<const CommandEntry>(kCommands).subspan(1);
 }

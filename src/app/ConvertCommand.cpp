@@ -1,0 +1,119 @@
+#include "app/ConvertCommand.h"
+
+#include <charconv>
+#include <cstdio>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "app/VocalPipeline.h"
+#include "foundation/FileHelpers.h"
+#include "karaoke/XfKaraokeData.h"
+#include "lyrics/CVocaloid.h"
+#include "platform/Process.h"
+#include "platform/TextCodec.h"
+#include "platform/UiServices.h"
+
+namespace crx {
+namespace {
+
+constexpr const char* kConvertUsage =
+    "Usage: Cantorix convert [--octave N] [-o VOCAL.mid] KARAOKE.mid\n"
+    "  Reads the karaoke file, converts its lyrics to sung syllables and writes the\n"
+    "  vocal MIDI for the singing editor. The review lines go to standard output.\n"
+    "  --octave N    moves the melody by N octaves (-10 to 10; default 0)\n"
+    "  -o VOCAL.mid  the vocal MIDI (default: out.mid beside KARAOKE.mid)\n";
+constexpr const char* kVocalMidiName = "out.mid";
+constexpr const char* kSameNameMessage = "元のmidiファイルと同じ名前は指定できません。";
+constexpr int kMaxOctaves = 10;
+// The melody channel of the main program: MIDI channel 1.
+constexpr int kMelodyChannel = 0;
+
+int Fail(const std::string& reason) {
+  std::fprintf(stderr, "Cantorix convert: %s\n%s", reason.c_str(), kConvertUsage);
+  return 1;
+}
+
+int Stop(const std::string& reason) {
+  std::fprintf(stderr, "Cantorix convert: %s\n", reason.c_str());
+  return 1;
+}
+
+std::optional<int> ParseOctaves(std::string_view text) {
+  int v = 0;
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
+  if (v < -kMaxOctaves || v > kMaxOctaves) return std::nullopt;
+  return v;
+}
+
+}  // namespace
+
+int RunConvertCommand(const std::vector<std::string>& args) {
+  int octaves = 0;
+  std::string output;
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--help" || a == "-h") {
+      std::fputs(kConvertUsage, stdout);
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("Cantorix %s\n", CRX_VERSION);
+      return 0;
+    }
+    if (a == "--octave" || a == "-o") {
+      if (i + 1 >= args.size()) return Fail(a + " needs a value");
+      const std::string& value = args[++i];
+      if (a == "-o") {
+        output = value;
+      } else {
+        std::optional<int> parsed = ParseOctaves(value);
+        if (!parsed) return Fail("--octave takes a whole number from -10 to 10: " + value);
+        octaves = *parsed;
+      }
+      continue;
+    }
+    if (a.size() > 1 && a[0] == '-') return Fail("unknown option " + a);
+    paths.push_back(a);
+  }
+  if (paths.size() != 1) return Fail("one karaoke MIDI file is needed");
+  const std::string& karaoke = paths[0];
+  if (output.empty()) output = JoinPath(GetFolderOfPath(karaoke), kVocalMidiName);
+  for (const std::string* p : std::initializer_list<const std::string*>{&karaoke, &output}) {
+    if (!FitsPathField(*p)) return Fail("a path is longer than 259 bytes: " + *p);
+  }
+  // The vocal WAV and the accompaniment WAV are named after these two files.
+  if (GetFileNameOfPath(output) == GetFileNameOfPath(karaoke)) {
+    Ui().ShowMessage(kSameNameMessage, MessageKind::Plain);
+    return 1;
+  }
+
+  std::unique_ptr<XfKaraokeData> song;
+  int firstTempo = 0;
+  int transpose = 0;
+  if (!VocalPipeline::LoadKaraokeMidi(karaoke, kMelodyChannel, VocalPipeline::OctaveShift(octaves),
+                                      song, firstTempo, transpose)) {
+    return Stop(song ? "the melody range was refused" : "no karaoke song could be read");
+  }
+
+  CVocaloid vocaloid;
+  vocaloid.SetMelodyChannel(kMelodyChannel);
+  std::vector<std::string> reviewLines;
+  const ConversionOutcome outcome =
+      VocalPipeline::ConvertLyrics(*song, vocaloid, kMelodyChannel, StartFolder(), reviewLines);
+  for (const std::string& line : reviewLines) {
+    std::printf("%s\n", TextCodec::Cp932ToUtf8Lossy(line).c_str());
+  }
+  std::fflush(stdout);
+  if (outcome.limitHit) return Stop("the song does not fit the conversion's limits");
+  if (outcome.sungRecords == 0) return Stop("no melody note has a syllable to sing");
+
+  const bool written = VocalPipeline::WriteVocalMidi(vocaloid, *song, output);
+  return written && FileExists(output) ? 0 : 1;
+}
+
+}  // namespace crx

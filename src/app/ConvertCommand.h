@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace crx {
+
+// Cantorix convert [--octave N] [-o VOCAL.mid] KARAOKE.mid
+// Steps 1 to 3 without dialogs: the karaoke song is read with its melody
+// moved by N octaves, its lyrics are converted (the review lines go to
+// standard output, one UTF-8 line each), and the vocal MIDI is written to
+// VOCAL.mid (default: out.mid in the karaoke file's folder). 0 when the
+// vocal MIDI was written.
+int RunConvertCommand(const std::vector<std::string>& args);
+
+}  // namespace crx

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace crx {
+
+class CVocaloid;
+class XfKaraokeData;
+
+// Lowest and highest note of the melody channel.
+struct MelodyRange {
+  int lowest = 127;
+  int highest = 0;
+};
+
+// Shows the melody range and may move it by octaves (the melody-range dialog,
+// or presses given on a command line). False ends the load before the melody
+// is moved.
+using MelodyRangeChooser = std::function<bool(MelodyRange& range)>;
+
+// What the lyric conversion left for the vocal MIDI.
+struct ConversionOutcome {
+  int sungRecords = 0;    // records before the end record
+  bool limitHit = false;  // the song did not fit the conversion's limits
+};
+
+// Steps 1 to 3 of the pipeline as the manual steps and the automatic run
+// share them: loading the karaoke song with its melody range, the lyric
+// conversion without dialogs, and the writing of the vocal MIDI.
+class VocalPipeline {
+ public:
+  // The range the melody-range check accepts.
+  static constexpr int kLowestSingableNote = 12;
+  static constexpr int kHighestSingableNote = 115;
+  static constexpr const char* kRangeMessage = "音域が異常です。";
+
+  // Step 1 after the file was chosen: reads the karaoke file into song (none
+  // when it yields no main-track event or no lyric track), records its first
+  // tempo (firstTempo unchanged without one), lets choose move the melody
+  // range and transposes the melody channel by the change of its lowest note
+  // (transpose). False when no song was loaded or choose refused.
+  static bool LoadKaraokeMidi(const std::string& path, int melodyChannel,
+                              const MelodyRangeChooser& choose,
+                              std::unique_ptr<XfKaraokeData>& song, int& firstTempo,
+                              int& transpose);
+
+  // The choice of a headless run: the range moved by octaves as that many
+  // presses of the dialog's buttons would, then the dialog's OK check, which
+  // shows kRangeMessage and refuses a range outside 12 to 115.
+  static MelodyRangeChooser OctaveShift(int octaves);
+  static bool IsSingable(const MelodyRange& range);
+
+  // The lyric conversion as the automatic run does it: no pre-check and no
+  // review dialog. The review lines are appended to reviewLines.
+  static ConversionOutcome ConvertLyrics(XfKaraokeData& song, CVocaloid& vocaloid,
+                                         int melodyChannel, const std::string& dictionaryFolder,
+                                         std::vector<std::string>& reviewLines);
+
+  // Step 3's writing: the voice list from the voice folder (empty: the main
+  // program's choice), then the vocal MIDI from the records and the song's
+  // main track. True when the file was written.
+  static bool WriteVocalMidi(const CVocaloid& vocaloid, const XfKaraokeData& song,
+                             const std::string& path, const std::string& voiceFolder = {});
+};
+
+}  // namespace crx
