@@ -10,6 +10,7 @@
 #include "lyrics/CVocaloidConvertPhonetic.h"
 #include "lyrics/CVocaloidConvertRemoveChar.h"
 #include "lyrics/Cp932Text.h"
+#include "lyrics/LyricEvent.h"
 #include "midi/MidiTrackData.h"
 #include "platform/UiServices.h"
 
@@ -90,14 +91,10 @@ NoteLyric CVocaloidConvert::LyricAtTick(const MidiTrackData& lyricTrack, int64_t
     break;
   }
   if (!found) return result;
-  // A line-break mark written in front of the lyric breaks the line and
-  // leaves the lyric to be sung.
-  size_t marks_end = 0;
-  while (marks_end < text.size() && text[marks_end] == kLineBreakMark) ++marks_end;
-  if (marks_end > 0) {
-    result.lineBreak = true;
-    text.erase(0, marks_end);
-  }
+  // A line-break mark is never sung: one in front of the lyric breaks the
+  // line before it, one elsewhere is dropped.
+  if (!text.empty() && text[0] == kLineBreakMark) result.lineBreak = true;
+  std::erase(text, kLineBreakMark);
   result.text = RemoveSpaces(text);
   return result;
 }
@@ -134,15 +131,15 @@ void CVocaloidConvert::InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrac
     if (text.size() < kSharedLyricMinBytes) continue;
 
     const size_t cut = SharedLyricCut(text);
-    lyricTrack.Event(previous).SetData(std::string_view(text).substr(0, cut));
+    // A lyric may have grown beyond the usual event size while a reading was
+    // spread over it.
+    constexpr size_t kMaxBytes = CVocaloidConvertDictionary::kMaxSpreadEventBytes;
+    LyricEvent::RewriteLong(lyricTrack.Event(previous), std::string_view(text).substr(0, cut),
+                            kMaxBytes);
     MidiEvent rest;
     rest.kind = MidiKind::Meta;
     rest.subtype = kMetaLyric;
-    if (cut < text.size()) {
-      rest.SetData(std::string_view(text).substr(cut));
-    } else {
-      rest.SetData(std::string_view("\0", 1));
-    }
+    LyricEvent::RewriteLong(rest, std::string_view(text).substr(cut), kMaxBytes);
     lyricTrack.InsertAt(std::move(rest), tick);
   }
 }
