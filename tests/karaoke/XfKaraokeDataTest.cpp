@@ -123,17 +123,9 @@ TEST_F(XfKaraokeDataTest, ChunksMissingOrOutOfOrderAreRefused) {
     EXPECT_EQ(host.Messages(), c.messages);
     EXPECT_EQ(song.Read(), c.result);
     EXPECT_EQ(song.LyricTrack() != nullptr, c.lyrics);
+    song.StripRuby();  // with or without a lyric track
+    EXPECT_EQ(song.IsSingleByteLyrics(), c.lyrics ? 0 : 1);
   }
-}
-
-TEST_F(XfKaraokeDataTest, AFileWithoutLyricsKeepsItsMainTrack) {
-  SmallSong().WithoutChunk("XFKM").WriteTo(path);
-  XfKaraokeData song(path);
-  EXPECT_EQ(host.Messages(), (std::vector<std::string>{kNotKaraoke}));
-  EXPECT_FALSE(song.MainTrack().Empty());
-  EXPECT_EQ(song.LyricTrack(), nullptr);
-  EXPECT_EQ(song.IsSingleByteLyrics(), 1);
-  song.StripRuby();  // nothing to do, no crash
 }
 
 TEST_F(XfKaraokeDataTest, WriteKeepsXfihAndWritesFullStatusBytes) {
