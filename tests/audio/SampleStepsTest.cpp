@@ -82,8 +82,8 @@ std::vector<StereoFrame> Trimmed(const std::vector<StereoFrame>& frames) {
 }
 
 TEST(TrimSilence, SoftStartAndTrailingSilence) {
-  const auto frames = Join({Repeat({0, 0}, 10), {{-4, 0}, {3, 0}}, Repeat({100, 100}, 100),
-                            Repeat({0, 0}, 200)});
+  const auto frames =
+      Join({Repeat({0, 0}, 10), {{-4, 0}, {3, 0}}, Repeat({100, 100}, 100), Repeat({0, 0}, 200)});
   const auto kept = Trimmed(frames);
   ASSERT_EQ(kept.size(), 166u);
   EXPECT_EQ(kept.front(), StereoFrame(3, 0));
@@ -107,8 +107,12 @@ TEST(TrimSilence, AllSilentAndEmptyDataBecomeEmpty) {
 
 TEST(TrimSilence, APauseInTheMiddleKeepsWhatFollowsIt) {
   // 100 near-silent frames (2.3 ms) between two loud passages.
-  const auto frames = Join({Repeat({0, 0}, 10), {{-4, 0}, {3, 0}}, Repeat({100, 100}, 100),
-                            Repeat({0, 0}, 100), Repeat({-200, 200}, 50), Repeat({0, 0}, 300)});
+  const auto frames = Join({Repeat({0, 0}, 10),
+                            {{-4, 0}, {3, 0}},
+                            Repeat({100, 100}, 100),
+                            Repeat({0, 0}, 100),
+                            Repeat({-200, 200}, 50),
+                            Repeat({0, 0}, 300)});
   const auto kept = Trimmed(frames);
   ASSERT_EQ(kept.size(), 1u + 100 + 100 + 50 + 65);
   EXPECT_EQ(kept[201], StereoFrame(-200, 200));
