@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <mutex>
 
@@ -30,6 +31,14 @@ void SilenceLibraryLog() {
   for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
     fluid_set_log_function(level, nullptr, nullptr);
   }
+}
+
+// Full scale to the 16-bit range, clipped.
+int16_t ToSample(float v) {
+  float scaled = v * 32767.0f;
+  if (scaled >= 32767.0f) return 32767;
+  if (scaled <= -32768.0f) return -32768;
+  return static_cast<int16_t>(std::lrintf(scaled));
 }
 
 }  // namespace
@@ -69,7 +78,7 @@ std::unique_ptr<SynthComponent> SynthComponent::Load(LoadResult& result,
   result = LoadResult::NoSoundFont;
   for (const std::string& candidate : SoundFontCandidates()) {
     tried.push_back(candidate);
-    if (FileExists(candidate) == 0) continue;
+    if (FileExists(candidate) == 0 || fluid_is_soundfont(candidate.c_str()) == 0) continue;
     auto impl = std::make_unique<Impl>();
     impl->settings.reset(new_fluid_settings());
     if (!impl->settings) {
@@ -110,10 +119,16 @@ SynthComponent::RenderResult SynthComponent::RenderToAiff(std::span<const uint8_
 
   AiffFileWriter writer(kChannels, kSampleRate);
   if (!writer.Open(aiffPath)) return RenderResult::WriteFailed;
+  // Floating-point samples, rounded to 16 bits without dither: silence
+  // stays exact zeros.
+  std::vector<float> left(kBlockFrames), right(kBlockFrames);
   std::vector<int16_t> block(static_cast<size_t>(kBlockFrames) * kChannels);
   auto renderBlock = [&]() {
-    fluid_synth_write_s16(synth, kBlockFrames, block.data(), 0, kChannels, block.data(), 1,
-                          kChannels);
+    fluid_synth_write_float(synth, kBlockFrames, left.data(), 0, 1, right.data(), 0, 1);
+    for (int i = 0; i < kBlockFrames; ++i) {
+      block[2 * static_cast<size_t>(i)] = ToSample(left[static_cast<size_t>(i)]);
+      block[2 * static_cast<size_t>(i) + 1] = ToSample(right[static_cast<size_t>(i)]);
+    }
     return writer.Append(block);
   };
   auto stop = [&](RenderResult r) {

@@ -30,6 +30,7 @@ inline std::vector<uint8_t> GmArrangement(int seconds, int channelVolume, bool f
   int tracks[16];
   for (int ch = 0; ch < 16; ++ch) {
     tracks[ch] = b.AddTrack();
+    if (ch == 0) b.MasterVolume(tracks[ch], 0);
     if (ch != 9) b.Program(tracks[ch], 0, ch, kPrograms[ch]);
     b.Control(tracks[ch], 0, ch, 7, channelVolume);
     b.Control(tracks[ch], 0, ch, 11, 127);

@@ -38,6 +38,10 @@ class SmfBuilder {
         {Status(0x90, channel), static_cast<uint8_t>(key), static_cast<uint8_t>(velocity)});
     return Add(track, tick + length, {Status(0x80, channel), static_cast<uint8_t>(key), 64});
   }
+  // The universal master-volume exclusive message at full volume.
+  SmfBuilder& MasterVolume(int track, uint32_t tick) {
+    return Add(track, tick, {0xF0, 0x07, 0x7F, 0x7F, 0x04, 0x01, 0x00, 0x7F, 0xF7});
+  }
   SmfBuilder& Raw(int track, uint32_t tick, std::vector<uint8_t> bytes) {
     return Add(track, tick, std::move(bytes));
   }
