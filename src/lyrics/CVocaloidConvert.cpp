@@ -116,8 +116,17 @@ void CVocaloidConvert::InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrac
         break;
       }
     }
-    if (next < 0) return;  // the lyrics end before this note: nothing more to share
-    if (time == tick || next == 0) continue;
+    if (next < 0) {
+      // Every event lies before the note. The track's end-of-track event
+      // stands for the note's tick: the last lyric is shared up to the end of
+      // the melody, and the new lyric goes before the end of the track.
+      const int last = lyricTrack.Count() - 1;
+      if (last < 0 || !lyricTrack.Event(last).IsEndOfTrack()) return;
+      next = last;
+    } else if (time == tick) {
+      continue;
+    }
+    if (next == 0) continue;
 
     int previous = next - 1;
     if (!IsLyric(lyricTrack.Event(previous))) continue;
