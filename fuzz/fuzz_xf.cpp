@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "foundation/FileHelpers.h"
 #include "karaoke/XfKaraokeData.h"
@@ -19,10 +19,11 @@ std::string TempPath(const char* name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string in = TempPath("in.mid");
+  static const std::string none = TempPath("none.mid");  // never exists: an empty object
   static const std::string out = TempPath("out.mid");
-  crx::WriteRecord(in, std::vector<uint8_t>(data, data + size));
-  crx::XfKaraokeData song(in);
+  crx::XfKaraokeData song(none);
+  song.LoadImage(std::span<const uint8_t>(data, size));
+  song.Read();
   song.IsSingleByteLyrics();
   song.StripRuby();
   if (song.LyricTrack() != nullptr) {
