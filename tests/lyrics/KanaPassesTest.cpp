@@ -14,6 +14,7 @@
 #include "lyrics/CVocaloidConvertLongVowel.h"
 #include "lyrics/CVocaloidConvertPhonetic.h"
 #include "lyrics/CVocaloidConvertRemoveChar.h"
+#include "lyrics/LyricEvent.h"
 #include "platform/ReadingService.h"
 #include "platform/ScriptedHost.h"
 #include "support/lyrics/KanaPassFixture.h"
@@ -293,6 +294,34 @@ TEST_F(KanaPassTest, OnlyMelodyNotesAreLookedAt) {
   auto song = LoadSong(b, folder);
   CVocaloidConvertDictionary pass(*song, 0, folder.Path());
   EXPECT_EQ(LyricsUtf8(*song), Texts{"一人"});
+}
+
+TEST_F(KanaPassTest, BrokenCharactersAndMissingTracksPassUnharmed) {
+  Kanji({{"一", "いち"}, {"一人", "ひとり"}});
+  English({{"a", "え"}});
+  auto song = Song({"x", "一", "x", "ー"});
+  song->LyricTrack()->Event(0).SetData(std::string_view("\x82", 1));
+  song->LyricTrack()->Event(2).SetData(Sj("一") + "\x82");
+  host.Clear();
+  CVocaloidConvertRemoveChar spaces(*song, ' ', Sj("　"));
+  CVocaloidConvertDigit digits(*song);
+  CVocaloidConvertDictionary kanji(*song, 0, folder.Path());
+  CVocaloidConvertLongVowel vowels(*song);
+  CVocaloidConvertEnglish english(*song, folder.Path());
+  const MidiTrackData& lyrics = *song->LyricTrack();
+  EXPECT_EQ(LyricEvent::Text(lyrics.Event(0)), "\x82");
+  EXPECT_EQ(LyricEvent::Text(lyrics.Event(1)), Sj("いち"));
+  EXPECT_EQ(LyricEvent::Text(lyrics.Event(2)), Sj("いち") + "\x82");
+  EXPECT_EQ(LyricEvent::Text(lyrics.Event(3)), Sj("い"));
+  EXPECT_TRUE(host.Messages().empty());
+
+  XfFileBuilder noLyrics;
+  noLyrics.Note(0, 0, 60, 100, 480).WithoutChunk("XFKM");
+  XfKaraokeData bare(noLyrics.WriteTo(folder.File("bare.mid")));
+  ASSERT_EQ(bare.LyricTrack(), nullptr);
+  CVocaloidConvertDictionary k2(bare, 0, folder.Path());
+  CVocaloidConvertLongVowel v2(bare);
+  CVocaloidConvertPhonetic p2(bare);
 }
 
 }  // namespace
