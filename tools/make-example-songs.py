@@ -139,7 +139,7 @@ def furusato():
              (G4, q + q // 2, "追[お]", False), (A4, q // 2, "い", False), (G4, q, "し", False),
              (A4, q, "彼の山", False), (A4, q, None, False), (Bb4, q, None, False),
              (C5, bar, None, False)]
-    line2 = [(A4, q, "小鮒[こぶな]", True), (Bb4, q, None, False), (A4, q, None, False),
+    line2 = [(A4, q, "小[こ]鮒[ぶな]", True), (Bb4, q, None, False), (A4, q, None, False),
              (G4, q + q // 2, "釣[つ]", False), (A4, q // 2, "り", False), (G4, q, "し", False),
              (F4, q, "彼の川", False), (A4, q, None, False), (G4, q, None, False),
              (F4, bar, None, False)]
