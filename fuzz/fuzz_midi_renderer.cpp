@@ -1,0 +1,62 @@
+// The renderer's readers and preparation on arbitrary bytes: read as format 0
+// or format 1, scale, drop channels or tracks, shift, build the file image
+// and read that image back.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "midi/MidiTrackData.h"
+#include "midi/renderer/MidiFormat0Data.h"
+#include "midi/renderer/MidiFormat1Data.h"
+#include "midi/renderer/PrepareMidi.h"
+#include "midi/renderer/TrackPreparation.h"
+
+namespace {
+
+using namespace crx;
+
+void Prepare0(const std::vector<uint8_t>& image, int32_t percent, int off, int32_t beats) {
+  tp::MidiFormat0Data song(image);
+  if (song.Form() != kFormRaw) {
+    tp::ScaleVolume(song.Track(), percent);
+    song.DeleteChannel(off);
+    tp::AddLeadIn(song.Track(), tp::LeadInTicks(song.FirstTempo(), beats));
+  }
+  if (song.BuildImage()) {
+    std::vector<uint8_t> again(song.ImageBytes().begin(), song.ImageBytes().end());
+    tp::MidiFormat0Data reread(again);
+  }
+}
+
+void Prepare1(const std::vector<uint8_t>& image, int32_t percent, int off, int32_t beats) {
+  tp::MidiFormat1Data song(image);
+  for (int i = song.TrackCount() - 1; i >= 0; --i) {
+    tp::ScaleVolume(*song.Track(i), percent);
+    if (tp::TrackChannel(*song.Track(i)) == off) song.DeleteTrack(i);
+  }
+  const int64_t ticks = tp::LeadInTicks(song.LastTempo(), beats);
+  for (int i = 0; i < song.TrackCount(); ++i) tp::AddLeadIn(*song.Track(i), ticks);
+  song.BuildImage();
+  std::vector<uint8_t> again(song.ImageBytes().begin(), song.ImageBytes().end());
+  tp::MidiFormat1Data reread(again);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > tp::kRendererImageCapacity) size = tp::kRendererImageCapacity;
+  std::vector<uint8_t> image(data, data + size);
+  MidiTrackData::SetRunningStatus(0);
+  MidiTrackData::SetPauseInterval(0);
+  // The settings come from the last bytes, so that every file is tried with
+  // several of them.
+  const int32_t percent = size > 0 ? data[size - 1] * 2 : 70;
+  const int off = size > 1 ? data[size - 2] % 17 : 9;  // 16: no channel left out
+  const int32_t beats = size > 2 ? data[size - 3] % 8 : 0;
+  if (tp::DetectFormat(image) == 0) {
+    Prepare0(image, percent, off, beats);
+  } else {
+    Prepare1(image, percent, off, beats);
+  }
+  return 0;
+}
