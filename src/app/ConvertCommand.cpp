@@ -52,6 +52,10 @@ std::optional<int> ParseOctaves(std::string_view text) {
 }  // namespace
 
 int RunConvertCommand(const std::vector<std::string>& args) {
+  return RunConvertCommand(args, stdout);
+}
+
+int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut) {
   int octaves = 0;
   std::string output;
   std::vector<std::string> paths;
@@ -106,9 +110,9 @@ int RunConvertCommand(const std::vector<std::string>& args) {
   const ConversionOutcome outcome =
       VocalPipeline::ConvertLyrics(*song, vocaloid, kMelodyChannel, StartFolder(), reviewLines);
   for (const std::string& line : reviewLines) {
-    std::printf("%s\n", TextCodec::Cp932ToUtf8Lossy(line).c_str());
+    std::fprintf(reviewOut, "%s\n", TextCodec::Cp932ToUtf8Lossy(line).c_str());
   }
-  std::fflush(stdout);
+  std::fflush(reviewOut);
   if (outcome.limitHit) return Stop("the song does not fit the conversion's limits");
   if (outcome.sungRecords == 0) return Stop("no melody note has a syllable to sing");
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,5 +13,7 @@ namespace crx {
 // VOCAL.mid (default: out.mid in the karaoke file's folder). 0 when the
 // vocal MIDI was written.
 int RunConvertCommand(const std::vector<std::string>& args);
+// The same with the review lines written to reviewOut.
+int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut);
 
 }  // namespace crx
