@@ -11,3 +11,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCRX_TESTS=OFF -DCRX_BENC
 cmake --build build -j"$jobs"
 ./build/bin/Cantorix --version
 ./build/bin/TunepressCRX --version
+# Steps 1 to 3 on the bundled song: its lyrics as kana, and the vocal MIDI
+# that a singing editor imports.
+./build/bin/Cantorix convert -o build/furusato-vocal.mid "examples/furusato.mid"
+ls -l build/furusato-vocal.mid
