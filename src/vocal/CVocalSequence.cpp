@@ -1,7 +1,7 @@
 #include "vocal/CVocalSequence.h"
 
 #include <array>
-#include <cstdio>
+#include <charconv>
 
 #include "lyrics/CSyllableTable.h"
 #include "platform/UiServices.h"
@@ -60,11 +60,26 @@ constexpr uint8_t kSymbolLast = 0x00;
 // Controls of a note block besides the three per symbol character.
 constexpr size_t kNoteBlockFixedCount = 52;
 
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
+// Decimal text of a number, at least width digits (zero-padded).
+void AppendNumber(std::string& out, long long value, int width = 0) {
+  char digits[24];
+  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value < 0 ? -value : value);
+  (void)ec;
+  const int count = static_cast<int>(end - digits);
+  if (value < 0) out.push_back('-');
+  for (int i = count; i < width; ++i) out.push_back('0');
+  out.append(digits, end);
+}
+
+// text, then the number, then the rest.
+std::string Numbered(std::string_view text, long long value, int width = 0,
+                     std::string_view rest = {}) {
+  std::string out;
+  out.reserve(text.size() + 12 + rest.size());
+  out.append(text);
+  AppendNumber(out, value, width);
+  out.append(rest);
+  return out;
 }
 
 // Ticks in the sequence: the record's start after the four lead-in measures.
@@ -72,7 +87,7 @@ long long SequenceTick(const VocalNote& note) {
   return static_cast<long long>(note.startTick) + CVocalSequence::kPreMeasureTicks;
 }
 
-std::string HandleLine(long long handle) { return Format("[h#%04lld]", handle); }
+std::string HandleLine(long long handle) { return Numbered("[h#", handle, 4, "]"); }
 
 }  // namespace
 
@@ -102,11 +117,14 @@ std::vector<std::vector<std::string>> CVocalSequence::TextGroups(std::span<const
   events.emplace_back("0=ID#0000");
   for (size_t i = 0; i < notes.size(); ++i) {
     const long long t = SequenceTick(notes[i]);
+    std::string line = Numbered("", t);
     if (notes[i].noteNumber == kEndNoteNumber) {
-      events.push_back(Format("%lld=EOS", t));
+      line += "=EOS";
     } else {
-      events.push_back(Format("%lld=ID#%04zu", t, i + 1));
+      line += "=ID#";
+      AppendNumber(line, static_cast<long long>(i) + 1, 4);
     }
+    events.push_back(std::move(line));
   }
   events.emplace_back("[ID#0000]");
   events.emplace_back("Type=Singer");
@@ -116,11 +134,11 @@ std::vector<std::vector<std::string>> CVocalSequence::TextGroups(std::span<const
     const long long n = static_cast<long long>(i) + 1;
     std::vector<std::string>& id = groups.emplace_back();
     id.reserve(13);
-    id.push_back(Format("[ID#%04lld]", n));
-    id.push_back(Format("Length=%d", static_cast<int>(notes[i].length)));
-    id.push_back(Format("Note#=%d", static_cast<int>(FoldNote(notes[i].noteNumber))));
-    id.push_back(Format("LyricHandle=h#%04lld", 2 * n - 1));
-    id.push_back(Format("VibratoHandle=h#%04lld", 2 * n));
+    id.push_back(Numbered("[ID#", n, 4, "]"));
+    id.push_back(Numbered("Length=", notes[i].length));
+    id.push_back(Numbered("Note#=", FoldNote(notes[i].noteNumber)));
+    id.push_back(Numbered("LyricHandle=h#", 2 * n - 1, 4));
+    id.push_back(Numbered("VibratoHandle=h#", 2 * n, 4));
     id.insert(id.end(), kNoteFixedLines.begin(), kNoteFixedLines.end());
   }
 
@@ -141,16 +159,21 @@ std::vector<std::string> CVocalSequence::PackTextEvents(
     const std::vector<std::vector<std::string>>& groups) {
   std::vector<std::string> events;
   std::string payload;
+  // "DM:" and the counter in at least four digits, then ":".
+  auto prefixSize = [&]() {
+    size_t digits = 4;
+    for (size_t n = events.size(); n >= 10000; n /= 10) ++digits;
+    return 4 + digits;
+  };
   auto emit = [&]() {
-    std::string event = Format("DM:%04zu:", events.size());
+    std::string event = Numbered("DM:", static_cast<long long>(events.size()), 4, ":");
     event += payload;
     events.push_back(std::move(event));
     payload.clear();
   };
   for (const std::vector<std::string>& group : groups) {
     for (const std::string& line : group) {
-      const size_t prefix = Format("DM:%04zu:", events.size()).size();
-      if (prefix + payload.size() + line.size() + 1 > kMaxTextEventSize) emit();
+      if (prefixSize() + payload.size() + line.size() + 1 > kMaxTextEventSize) emit();
       payload += line;
       payload += '\n';
     }
