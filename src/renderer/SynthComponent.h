@@ -16,12 +16,15 @@ namespace crx::tp {
 // serialise its use.
 class SynthComponent {
  public:
-  // Synthesizer gain, measured: a dense sixteen-channel General MIDI
-  // arrangement with every Channel Volume at 127 (what the renderer's volume
-  // 100 leaves of such a file) peaks at 0.51 of full scale per 0.1 of gain
-  // with the small default SoundFont and at 0.70 with FluidR3. FluidSynth's
-  // own default of 0.2 clips it; 0.12 keeps the loudest case at 0.84.
-  static constexpr double kSynthGain = 0.12;
+  // Synthesizer gain, measured per 0.1 of gain (small default SoundFont /
+  // FluidR3): the example songs peak at 0.06 / 0.15 of full scale with the
+  // renderer's volume 100; a dense sixteen-channel arrangement with drums
+  // at Channel Volume 100 peaks at 0.29 / 0.41, at Channel Volume 127 at
+  // 0.48 / 0.66. With 0.2 a full arrangement at its usual Channel Volume
+  // stays below full scale even at volume 100 (0.59 / 0.81), and with the
+  // default volume 70 even the Channel Volume 127 case does; louder sound
+  // is clipped, never wrapped.
+  static constexpr double kSynthGain = 0.2;
   static constexpr uint32_t kSampleRate = 44100;
   static constexpr uint16_t kChannels = 2;
   static constexpr int kBlockFrames = 4096;
