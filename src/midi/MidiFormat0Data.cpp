@@ -52,7 +52,11 @@ MidiFormat0Data::~MidiFormat0Data() = default;
 bool MidiFormat0Data::LoadFile(const std::string& path) {
   std::vector<uint8_t> bytes;
   SetImageSize(0);
-  if (!ReadFileLimited(path, bytes, capacity_)) return false;
+  std::string chosen = path;
+  if (chosen.empty() && SelectOpenFile(kMidiFileExtension, kMidiFileFilter, chosen) == 0) {
+    return false;
+  }
+  if (!ReadFileLimited(chosen, bytes, capacity_)) return false;
   LoadImage(bytes);
   return true;
 }
@@ -66,7 +70,11 @@ void MidiFormat0Data::LoadImage(std::span<const uint8_t> bytes) {
 }
 
 bool MidiFormat0Data::SaveFile(const std::string& path) const {
-  return WriteRecord(path, ImageBytes());
+  std::string chosen = path;
+  if (chosen.empty() && SelectSaveFile(kMidiFileFilter, kMidiFileExtension, chosen) == 0) {
+    return false;
+  }
+  return WriteRecord(chosen, ImageBytes());
 }
 
 std::span<const uint8_t> MidiFormat0Data::ImageBytes() const {

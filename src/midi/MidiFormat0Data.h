@@ -38,12 +38,14 @@ class MidiFormat0Data {
   MidiFormat0Data(const MidiFormat0Data&) = delete;
   MidiFormat0Data& operator=(const MidiFormat0Data&) = delete;
 
-  // Reads the whole file into the image (at most the capacity). False when
-  // the file cannot be read (reported); the image is then empty.
+  // Reads the whole file into the image (at most the capacity); an empty path
+  // asks for one. False when the file cannot be read (reported) or the choice
+  // is cancelled; the image is then empty.
   bool LoadFile(const std::string& path);
   // Replaces the image with bytes (cut at the capacity).
   void LoadImage(std::span<const uint8_t> bytes);
-  // Writes image size bytes to the path. False on failure (reported).
+  // Writes image size bytes to the path (an empty path asks for one). False
+  // on failure (reported) or when cancelled.
   bool SaveFile(const std::string& path) const;
 
   // Mac binary check, header check, division: 1 on success with the position

@@ -716,7 +716,16 @@ void MidiTrackData::PairNotes() {
     int head = -1;
     int tail = -1;
   };
-  std::unordered_map<int64_t, Queue> open;
+  // Channels 0-15 and notes 0-127 have a table slot; anything else a map entry.
+  constexpr int kSlots = (kMaxChannel + 1) * (kMaxNoteNumber + 1);
+  std::vector<Queue> slots(kSlots);
+  std::unordered_map<int64_t, Queue> others;
+  auto queueOf = [&](const MidiEvent& ev) -> Queue& {
+    if (ev.channel >= 0 && ev.channel <= kMaxChannel && ev.note >= 0 && ev.note <= kMaxNoteNumber) {
+      return slots[static_cast<size_t>(ev.channel * (kMaxNoteNumber + 1) + ev.note)];
+    }
+    return others[int64_t{ev.channel} << 32 | static_cast<uint32_t>(ev.note)];
+  };
   std::vector<int> next(events_.size(), -1);
   int counter = 0;
   for (size_t i = 0; i < events_.size(); ++i) {
@@ -725,16 +734,15 @@ void MidiTrackData::PairNotes() {
       Pause(++counter, kPairPauseEvery);
       ev.kind = MidiKind::Note;
       ev.duration = 0;
-      Queue& q = open[int64_t{ev.channel} << 32 | static_cast<uint32_t>(ev.note)];
+      Queue& q = queueOf(ev);
       if (q.tail >= 0)
         next[static_cast<size_t>(q.tail)] = static_cast<int>(i);
       else
         q.head = static_cast<int>(i);
       q.tail = static_cast<int>(i);
     } else if (ev.kind == MidiKind::NoteOff) {
-      auto it = open.find(int64_t{ev.channel} << 32 | static_cast<uint32_t>(ev.note));
-      if (it != open.end() && it->second.head >= 0) {
-        Queue& q = it->second;
+      Queue& q = queueOf(ev);
+      if (q.head >= 0) {
         const size_t on = static_cast<size_t>(q.head);
         events_[on].duration = ClampToInt(times[i] - times[on]);
         q.head = next[on];
