@@ -809,9 +809,7 @@ void MidiTrackData::SplitNotes() {
     merged.push_back(std::move(ev));
   };
   size_t k = 0;
-  int counter = 0;
   for (size_t i = 0; i < events_.size(); ++i) {
-    Pause(++counter, kPairPauseEvery);
     while (k < offs.size() && offs[k].time <= times[i]) emitOff(offs[k++]);
     MidiEvent& ev = events_[i];
     ev.delta = ClampToInt(times[i] - previous);

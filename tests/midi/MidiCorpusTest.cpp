@@ -78,5 +78,24 @@ TEST_F(Corpus, EveryFileReadsWithoutHarmAndWrittenTracksReadBackTheSame) {
   EXPECT_GT(tracksChecked, 50);
 }
 
+// The scale goes on under its running status after an exclusive message.
+TEST_F(Corpus, RunningStatusSurvivesAnExclusiveMessage) {
+  const std::string path =
+      std::string(CRX_SHARED_DIR) + "/testdata/midi-corpus/jazz-soft/test-running-status-sysex.mid";
+  if (!fs::exists(path)) GTEST_SKIP() << "the MIDI corpus is absent";
+  MidiFormat0Data song;
+  ASSERT_TRUE(song.LoadFile(path));
+  ASSERT_EQ(song.ReadHeader(), 1);
+  auto track = MidiTrackData::FromChunk(song.ImageBytes(), song.ImageSize(), song.Position(),
+                                        kMidiChunkCapacity, 0);
+  track->PairNotes();
+  std::vector<int> scale;
+  for (const MidiEvent& ev : track->Events()) {
+    if (ev.kind == MidiKind::Note) scale.push_back(ev.note);
+  }
+  EXPECT_EQ(scale, (std::vector<int>{60, 62, 64, 65, 67, 69, 71, 72}));
+  EXPECT_TRUE(Messages().empty());
+}
+
 }  // namespace
 }  // namespace crx::test
