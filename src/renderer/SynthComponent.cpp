@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
@@ -14,6 +15,7 @@ namespace {
 
 std::mutex g_folderMutex;
 std::string g_folderOverride;
+std::atomic<uint32_t> g_maxRenderSeconds{0};
 
 struct SettingsDeleter {
   void operator()(fluid_settings_t* s) const { delete_fluid_settings(s); }
@@ -70,6 +72,8 @@ void SynthComponent::OverrideSoundFontFolder(const std::string& folder) {
   std::lock_guard lock(g_folderMutex);
   g_folderOverride = folder;
 }
+
+void SynthComponent::OverrideMaxRenderSeconds(uint32_t seconds) { g_maxRenderSeconds = seconds; }
 
 std::unique_ptr<SynthComponent> SynthComponent::Load(LoadResult& result,
                                                      std::vector<std::string>& tried) {
@@ -138,7 +142,9 @@ SynthComponent::RenderResult SynthComponent::RenderToAiff(std::span<const uint8_
   };
 
   if (progress && !progress(Phase::Open, 0.0)) return stop(RenderResult::Cancelled);
-  const uint64_t maxFrames = static_cast<uint64_t>(kMaxRenderSeconds) * kSampleRate;
+  const uint32_t maxSeconds =
+      g_maxRenderSeconds != 0 ? g_maxRenderSeconds.load() : kMaxRenderSeconds;
+  const uint64_t maxFrames = static_cast<uint64_t>(maxSeconds) * kSampleRate;
   uint64_t frames = 0;
   double nextReport = kProgressStep;
   while (fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING) {

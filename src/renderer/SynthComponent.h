@@ -28,8 +28,9 @@ class SynthComponent {
   static constexpr uint32_t kSampleRate = 44100;
   static constexpr uint16_t kChannels = 2;
   static constexpr int kBlockFrames = 4096;
-  // The render stops with a failure beyond an hour of sound.
-  static constexpr uint32_t kMaxRenderSeconds = 3600;
+  // The render stops with a failure beyond half an hour of sound (a song
+  // whose last event lies hours away would otherwise fill the disk).
+  static constexpr uint32_t kMaxRenderSeconds = 1800;
   // After the last event the voices still sounding may fade out this long.
   static constexpr uint32_t kMaxReleaseTailSeconds = 4;
   // The progress callback is called at every twentieth of the song.
@@ -52,6 +53,8 @@ class SynthComponent {
   static std::vector<std::string> SoundFontCandidates();
   // Replaces the SoundFont folder (tests); an empty text restores it.
   static void OverrideSoundFontFolder(const std::string& folder);
+  // Replaces the longest render (tests); 0 restores kMaxRenderSeconds.
+  static void OverrideMaxRenderSeconds(uint32_t seconds);
 
   // Creates the synthesizer with the first candidate that exists and loads.
   // tried receives every candidate looked at.

@@ -230,6 +230,43 @@ TEST_F(TunepressDlgTest, AMidiThatCannotBeReadLeavesNoStalePreparedFileOrWavToRe
   EXPECT_EQ(FileExists(dir.File("temp.mid")), 0);
 }
 
+TEST_F(TunepressDlgTest, ASongLongerThanTheRenderLimitFailsAndLeavesNeitherAiffNorWav) {
+  SmfBuilder b;
+  int t = b.AddTrack();
+  b.Tempo(t, 0, 500000).Note(t, 0, 0, 60, 100, 480).EndAt(t, 480 * 2 * 10);  // ten seconds
+  const std::string midi = Song("long.mid", b.Format0());
+  SynthComponent::OverrideMaxRenderSeconds(3);
+  CTunepressDlg dlg({midi, dir.File("long.wav"), "crx"});
+  dlg.SetSaveSettingsOnExit(false);
+  dlg.OnInitDialog();
+  dlg.OnStartMessage();
+  SynthComponent::OverrideMaxRenderSeconds(0);
+  EXPECT_EQ(host.Messages(), Strings{"変換に失敗しました。"});
+  EXPECT_EQ(FileExists(dir.File("long.aiff")), 0);
+  EXPECT_EQ(FileExists(dir.File("long.wav")), 0);
+}
+
+TEST_F(TunepressDlgTest, BrokenCorpusFilesFailWithTheMessagesAndNoWav) {
+  const std::string corpus = std::string(CRX_SHARED_DIR) + "/testdata/midi-corpus/";
+  if (FileExists(corpus + "README.md") == 0) GTEST_SKIP() << "no shared test data";
+  for (const char* name :
+       {"jazz-soft/test-not-a-midi-file.mid", "jazz-soft/test-empty-file.mid",
+        "jazz-soft/test-corrupt-file-missing-byte.mid", "fq/midi/smpte-timecode-30.mid"}) {
+    if (FileExists(corpus + name) == 0) continue;
+    host.Clear();
+    CTunepressDlg dlg({corpus + name, dir.File("c.wav"), "crx"});
+    dlg.SetSaveSettingsOnExit(false);
+    dlg.OnInitDialog();
+    dlg.OnStartMessage();
+    Strings m = host.Messages();
+    ASSERT_GE(m.size(), 2u) << name;
+    EXPECT_EQ(m[m.size() - 2], "エラー発生") << name;
+    EXPECT_EQ(m.back(), "変換に失敗しました。") << name;
+    EXPECT_EQ(FileExists(dir.File("c.wav")), 0) << name;
+    EXPECT_EQ(FileExists(dir.File("temp.mid")), 0) << name;
+  }
+}
+
 TEST_F(TunepressDlgTest, ByHandTheConvertButtonAsksForBothFilesAndReportsTheEnd) {
   const std::string midi = Song("a.mid", ChordSong({0}));
   {
