@@ -61,6 +61,7 @@ MovieResult ReadMovieFile(const std::string& path, std::vector<uint8_t>& out) {
 }  // namespace
 
 MovieServices::~MovieServices() {
+  observer_ = nullptr;  // whoever watched may be gone already
   while (!movies_.empty()) DisposeMovie(movies_.begin()->first);
   while (!files_.empty()) CloseMovieFile(files_.begin()->first);
   if (entered_) ExitMovies();

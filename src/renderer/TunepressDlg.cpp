@@ -1,5 +1,7 @@
 #include "renderer/TunepressDlg.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "audio/AiffData.h"
@@ -16,6 +18,13 @@ namespace {
 void Show(std::string_view text) { Ui().ShowMessage(text, MessageKind::Plain); }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {
+  }, sb{};
+  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
 
 }  // namespace
 
@@ -167,8 +176,16 @@ void CTunepressDlg::StartConversion(const std::string& midiPath) {
   Repaint();
 }
 
+std::string CTunepressDlg::PreparedPathFor(const std::string& midiPath) const {
+  std::string prepared = JoinPath(workFolder_, kPreparedFileName);
+  // Preparing a song named "temp.mid" into itself and deleting it after
+  // the render would lose the user's file.
+  if (SameFile(midiPath, prepared)) prepared = JoinPath(workFolder_, kPreparedFileNameAside);
+  return prepared;
+}
+
 void CTunepressDlg::ConvertMidiToWav(const std::string& midiPath, const std::string& wavPath) {
-  const std::string prepared = JoinPath(workFolder_, kPreparedFileName);
+  const std::string prepared = PreparedPathFor(midiPath);
   // A prepared file left by an earlier run must not be rendered in place of
   // this song when the preparation fails.
   RemoveFile(prepared);

@@ -27,6 +27,9 @@ class CTunepressDlg : public DialogModel {
   // The third command-line argument of the main program.
   static constexpr const char* kMarker = "crx";
   static constexpr const char* kPreparedFileName = "temp.mid";
+  // The prepared file's name when the song itself is the working folder's
+  // "temp.mid".
+  static constexpr const char* kPreparedFileNameAside = "temp.prepared.mid";
   static constexpr const char* kMidiFilter = "SMF files|*.mid|";
   static constexpr const char* kMidiExtension = "mid";
   static constexpr const char* kWavFilter = "wav files|*.wav|";
@@ -69,6 +72,8 @@ class CTunepressDlg : public DialogModel {
 
   void StartConversion(const std::string& midiPath);
   void ConvertMidiToWav(const std::string& midiPath, const std::string& wavPath);
+  // The prepared MIDI path in the working folder, never the song itself.
+  std::string PreparedPathFor(const std::string& midiPath) const;
   void PrepareMidi(const std::string& midiPath, const std::string& preparedPath);
   int RenderToAiff(const std::string& preparedPath, const std::string& wavPath);
   int RunMp3Link(const std::string& wavPath);

@@ -246,6 +246,15 @@ TEST_F(TunepressDlgTest, ASongLongerThanTheRenderLimitFailsAndLeavesNeitherAiffN
   EXPECT_EQ(FileExists(dir.File("long.wav")), 0);
 }
 
+TEST_F(TunepressDlgTest, ASongNamedTempMidInTheWorkingFolderIsRenderedAndKept) {
+  const std::string midi = Song("temp.mid", ChordSong({0}));
+  const std::string original = ReadFileBytes(midi);
+  WavProbe wav = Render(midi, dir.File("t.wav"));
+  EXPECT_GT(wav.Peak(), 0.01);
+  EXPECT_EQ(ReadFileBytes(midi), original);
+  EXPECT_EQ(FileExists(dir.File("temp.prepared.mid")), 0);
+}
+
 TEST_F(TunepressDlgTest, BrokenCorpusFilesFailWithTheMessagesAndNoWav) {
   const std::string corpus = std::string(CRX_SHARED_DIR) + "/testdata/midi-corpus/";
   if (FileExists(corpus + "README.md") == 0) GTEST_SKIP() << "no shared test data";
