@@ -9,11 +9,12 @@ if [ "${CRX_SKIP_DEPS:-0}" != "1" ]; then
 fi
 jobs=$(nproc 2>/dev/null || echo 2)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCRX_WERROR=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCRX_WERROR=ON -DCRX_TESTS=ON \
+  -DCRX_BENCH=ON
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCRX_WERROR=ON -DCRX_SANITIZE=ON \
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCRX_WERROR=ON -DCRX_SANITIZE=ON -DCRX_TESTS=ON \
   -DCRX_BENCH=OFF
 cmake --build build-sanitize -j"$jobs"
 (cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
