@@ -1,5 +1,6 @@
 #include "audio/MixSong.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "audio/AudioMessages.h"
@@ -32,15 +33,18 @@ bool WriteWave(const std::string& path, int channels, int rate, int bits,
   return whole;
 }
 
-// Reverb on each channel of the stereo frames, in place.
-void ReverbFrames(std::vector<uint8_t>& data, int taps) {
-  const size_t frames = data.size() / kStereoFrameBytes;
-  std::vector<int32_t> channel(frames);
-  for (size_t c = 0; c < 2; ++c) {
-    for (size_t i = 0; i < frames; ++i) channel[i] = SampleAt(data, 2 * i + c);
-    const std::vector<int32_t> result = ApplyReverb(channel, taps);
-    for (size_t i = 0; i < frames; ++i) StoreSample(data, 2 * i + c, SaturateToSample(result[i]));
-  }
+// The file is exactly what writing its data as 44100/2/16 would give.
+bool IsWrittenLayout(const std::string& path, size_t dataSize) {
+  const std::vector<uint8_t> header =
+      CWaveFile::WrittenHeader(kMixChannels, kMixRate, kMixBits, static_cast<uint32_t>(dataSize));
+  if (GetFileSize32(path) != header.size() + dataSize + (dataSize & 1u)) return false;
+  std::vector<uint8_t> head(header.size());
+  size_t got = 0;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  got = std::fread(head.data(), 1, head.size(), f);
+  std::fclose(f);
+  return got == head.size() && head == header;
 }
 
 }  // namespace
@@ -70,8 +74,11 @@ bool ApplyVolumeAndReverb(const std::string& path, int taps, double factor) {
     data = in.ReadData();
     in.Close();
   }
-  ScaleSamples(data, factor);
-  if (taps > 0) ReverbFrames(data, taps);
+  if (factor == 1.0 && taps <= 0 && IsWrittenLayout(path, data.size())) {
+    return true;  // rewriting would give the same bytes
+  }
+  if (factor != 1.0) ScaleSamples(data, factor);  // 1.0 changes no sample
+  ApplyReverbToFrames(data, taps);
   return WriteWave(path, kMixChannels, kMixRate, kMixBits, data);
 }
 

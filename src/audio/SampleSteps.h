@@ -16,6 +16,10 @@ int16_t SaturateToSample(int64_t value);
 int16_t SampleAt(std::span<const uint8_t> bytes, size_t index);
 void StoreSample(std::span<uint8_t> bytes, size_t index, int16_t value);
 
+// out[i] = a[i] + b[i] for every 16-bit sample, a sample missing from the
+// shorter input counting as 0. out holds max(a, b) bytes.
+void AddSamples(std::span<const uint8_t> a, std::span<const uint8_t> b, std::span<uint8_t> out);
+
 // Every sample of the whole frames times factor, truncated toward zero;
 // trailing bytes of a partial frame stay as they are.
 void ScaleSamples(std::span<uint8_t> bytes, double factor);
@@ -26,6 +30,10 @@ void ScaleSamples(std::span<uint8_t> bytes, double factor);
 // x.size() values (the echo tail past the end is dropped). taps <= 0 returns
 // the input; more than 32 taps count as 32.
 std::vector<int32_t> ApplyReverb(std::span<const int32_t> x, int taps);
+
+// ApplyReverb on the left and on the right samples of the stereo frames,
+// the results put back into the frames.
+void ApplyReverbToFrames(std::span<uint8_t> bytes, int taps);
 
 // Cuts the quiet frames at the start, and at the end the quiet run that
 // lasts to the end of the data, keeping the frames between at the front.

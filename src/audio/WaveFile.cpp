@@ -159,6 +159,21 @@ int CWaveFile::OpenRead(const std::string& path) {
   return 0;
 }
 
+std::vector<uint8_t> CWaveFile::WrittenHeader(int channels, int sampleRate, int bitsPerSample,
+                                              uint32_t dataSize) {
+  ByteWriter header;
+  header.Text(wav::kRiffId);
+  header.U32LE(static_cast<uint32_t>(wav::kFileHeaderSize - wav::kRiffSizeBias +
+                                     uint64_t{dataSize} + (dataSize & 1u)));
+  header.Text(wav::kWaveForm);
+  header.Text(wav::kFmtId);
+  header.U32LE(wav::kFileFmtSize);
+  WaveFormatRecord::Pcm(channels, sampleRate, bitsPerSample).Append(header, true);
+  header.Text(wav::kDataId);
+  header.U32LE(dataSize);
+  return header.Take();
+}
+
 int CWaveFile::OpenWrite(const std::string& path) {
   if (path.empty()) {
     ShowWaveMessage(kMsgWaveFileError);
@@ -171,16 +186,10 @@ int CWaveFile::OpenWrite(const std::string& path) {
   dataSize_ = 0;
   bytesWritten_ = 0;
 
-  ByteWriter header;
-  header.Text(wav::kRiffId);
-  header.U32LE(0);
-  header.Text(wav::kWaveForm);
-  header.Text(wav::kFmtId);
-  header.U32LE(wav::kFileFmtSize);
-  format_.Append(header, true);
-  header.Text(wav::kDataId);
-  header.U32LE(0);
-  if (!WriteAllAt(fd_, 0, header.Data())) return FailOpen(kMsgWaveFileError, kWaveErrorCannotWrite);
+  // The RIFF chunk starts with size 0; Close writes the sizes.
+  std::vector<uint8_t> header = WrittenHeader(channels_, sampleRate_, bitsPerSample_, 0);
+  std::fill_n(header.begin() + wav::kRiffSizeOffset, 4, 0);
+  if (!WriteAllAt(fd_, 0, header)) return FailOpen(kMsgWaveFileError, kWaveErrorCannotWrite);
   riffChunk_ =
       ChunkRecord{{'R', 'I', 'F', 'F'}, 0, {'W', 'A', 'V', 'E'}, wav::kChunkHeaderSize, true};
   subChunk_ = ChunkRecord{{'d', 'a', 't', 'a'}, 0, {}, wav::kFileHeaderSize, true};

@@ -38,6 +38,10 @@ class CWaveFile {
   CWaveFile(const CWaveFile&) = delete;
   CWaveFile& operator=(const CWaveFile&) = delete;
 
+  // The 46-byte header a written file of this format and data size has.
+  static std::vector<uint8_t> WrittenHeader(int channels, int sampleRate, int bitsPerSample,
+                                            uint32_t dataSize);
+
   // mode 0 reads, mode 1 creates or truncates. 0 on success, else a result
   // number above; every failure shows its message first.
   int Open(int mode, const std::string& path);

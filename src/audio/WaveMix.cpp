@@ -36,17 +36,7 @@ CWaveMix::CWaveMix(const std::string& firstPath, const std::string& secondPath,
   second.Close();
 
   std::vector<uint8_t> out(std::max(a.size(), b.size()));
-  const size_t aSamples = a.size() / 2;
-  const size_t bSamples = b.size() / 2;
-  const size_t both = std::min(aSamples, bSamples);
-  for (size_t i = 0; i < both; ++i) {
-    StoreSample(out, i, SaturateToSample(int32_t{SampleAt(a, i)} + SampleAt(b, i)));
-  }
-  // Beyond the shorter file only the longer one sounds.
-  const std::vector<uint8_t>& longer = aSamples > bSamples ? a : b;
-  std::copy(longer.begin() + static_cast<ptrdiff_t>(both * 2),
-            longer.begin() + static_cast<ptrdiff_t>(std::max(aSamples, bSamples) * 2),
-            out.begin() + static_cast<ptrdiff_t>(both * 2));
+  AddSamples(a, b, out);
 
   CWaveFile output(kChannels, kRate, kBits);
   if (output.Open(CWaveFile::kModeWrite, outputPath) == 0) {

@@ -127,3 +127,55 @@ TEST(TrimSilence, ATrailingRunOf64QuietFramesIsKept) {
 
 }  // namespace
 }  // namespace crx::test
+
+namespace crx::test {
+namespace {
+
+// The reverb as first formulated: N + 1 arrays of F + N x D values, summed.
+std::vector<int32_t> ReferenceReverb(const std::vector<int32_t>& x, int taps) {
+  const size_t f = x.size();
+  int d = 40 * taps;
+  std::vector<int32_t> y(f + static_cast<size_t>(taps) * d, 0);
+  std::copy(x.begin(), x.end(), y.begin());
+  double g = 0.6;
+  for (int k = 1; k <= taps; ++k) {
+    for (size_t i = 0; i < f; ++i)
+      y[static_cast<size_t>(k) * d + i] += static_cast<int32_t>(g * x[i]);
+    g *= 0.8;
+    d = static_cast<int>(d * 0.8);
+  }
+  y.resize(f);
+  return y;
+}
+
+TEST(ApplyReverb, BlocksAndBothChannelsGiveTheFormulatedResult) {
+  const std::vector<int16_t> signal = TestSignal(30000, 9, 30000);  // crosses blocks
+  std::vector<int32_t> left, right;
+  for (size_t i = 0; i < signal.size(); i += 2) {
+    left.push_back(signal[i]);
+    right.push_back(signal[i + 1]);
+  }
+  for (int taps : {1, 5, 17, 32}) {
+    SCOPED_TRACE(taps);
+    const std::vector<int32_t> l = ReferenceReverb(left, taps);
+    const std::vector<int32_t> r = ReferenceReverb(right, taps);
+    EXPECT_EQ(ApplyReverb(left, taps), l);
+    std::vector<uint8_t> frames = SampleBytes(signal);
+    ApplyReverbToFrames(frames, taps);
+    const std::vector<int16_t> got = SamplesOf(frames);
+    size_t mismatches = 0;
+    bool saturated = false;
+    for (size_t i = 0; i < l.size(); ++i) {
+      saturated = saturated || l[i] > 32767 || l[i] < -32768;
+      if (got[2 * i] != std::clamp(l[i], -32768, 32767)) ++mismatches;
+      if (got[2 * i + 1] != std::clamp(r[i], -32768, 32767)) ++mismatches;
+    }
+    EXPECT_EQ(mismatches, 0u);
+    if (taps == 32) {
+      EXPECT_TRUE(saturated);  // the loud signal reaches the limits
+    }
+  }
+}
+
+}  // namespace
+}  // namespace crx::test
