@@ -276,6 +276,24 @@ TEST_F(TunepressDlgTest, BrokenCorpusFilesFailWithTheMessagesAndNoWav) {
   }
 }
 
+TEST_F(TunepressDlgTest, AfterAFailedRenderTheMp3LinkStillRunsAndFindsNoWav) {
+  test::WriteFileBytes(dir.File("enc"), "#!/bin/sh\n");
+  chmod(dir.File("enc").c_str(), 0755);
+  TunepressSettings s;
+  WriteFixedField(s.mp3Link, dir.File("enc"));
+  StoreSettings(s);
+  test::WriteFileBytes(dir.File("text.mid"), "no MIDI file");
+  CTunepressDlg dlg({dir.File("text.mid"), dir.File("t.wav"), "crx"});
+  dlg.SetSaveSettingsOnExit(false);
+  dlg.OnInitDialog();
+  dlg.OnStartMessage();
+  Strings m = host.Messages();
+  ASSERT_GE(m.size(), 3u);
+  EXPECT_EQ(Strings(m.end() - 3, m.end()),
+            (Strings{"エラー発生", "変換に失敗しました。", "WAVファイルが見つかりませんでした。"}));
+  EXPECT_EQ(ReadFixedField(dlg.Settings().mp3Link), dir.File("enc"));
+}
+
 TEST_F(TunepressDlgTest, ByHandTheConvertButtonAsksForBothFilesAndReportsTheEnd) {
   const std::string midi = Song("a.mid", ChordSong({0}));
   {
