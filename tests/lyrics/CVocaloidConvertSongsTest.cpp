@@ -89,13 +89,11 @@ TEST_F(CVocaloidConvertSongsTest, CandyCountGivesEveryRecordExactly) {
 
 TEST_F(CVocaloidConvertSongsTest, FurusatoSingsEveryRecordInKana) {
   // Ruby readings, 彼の山 and 故郷 from the kanji dictionary, lyrics shared
-  // over the notes without one. The file writes one reading after the two
-  // characters 小鮒; the ruby rule replaces only the character before "[",
-  // so 小 is left to the reading service.
+  // over the notes without one.
   const std::vector<std::string> kana = {
-      "う", "さ", "ぎ", "お", "い", "し", "か", "の", "や", "ま", "しょ", "う", "こ", "ぶ", "な",
-      "つ", "り", "し", "か", "の", "か", "わ", "ゆ", "め", "は", "い",   "ま", "も", "め", "ぐ",
-      "り", "て", "わ", "す", "れ", "が", "た", "き", "ふ", "る", "さ",   "と", "あ"};
+      "う", "さ", "ぎ", "お", "い", "し", "か", "の", "や", "ま", "こ", "ぶ", "な", "つ",
+      "り", "し", "か", "の", "か", "わ", "ゆ", "め", "は", "い", "ま", "も", "め", "ぐ",
+      "り", "て", "わ", "す", "れ", "が", "た", "き", "ふ", "る", "さ", "と", "あ"};
   Convert("furusato.mid");
   EXPECT_TRUE(host.Messages().empty());
   std::vector<std::string> got;
@@ -106,7 +104,7 @@ TEST_F(CVocaloidConvertSongsTest, FurusatoSingsEveryRecordInKana) {
   EXPECT_EQ(vocaloid.At(vocaloid.Count() - 1),
             (VocalNote{25920, -1, 10, test::XfFileBuilder::Cp932("あ"), "a", 64}));
   EXPECT_EQ(LinesUtf8(),
-            (std::vector<std::string>{"うさぎおいしかのやま", "しょうこぶなつりしかのかわ",
+            (std::vector<std::string>{"うさぎおいしかのやま", "こぶなつりしかのかわ",
                                       "ゆめはいまもめぐりて", "わすれがたきふるさと"}));
 }
 
