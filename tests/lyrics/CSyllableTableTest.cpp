@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "support/karaoke/XfFileBuilder.h"
 #include "platform/TextCodec.h"
+#include "support/karaoke/XfFileBuilder.h"
 
 namespace crx {
 namespace {
