@@ -266,7 +266,7 @@ TEST_F(KanaPassTest, LeadingMarkStaysInFrontOfTheReading) {
 }
 
 TEST_F(KanaPassTest, SpreadingReportsReadingsItCannotPlace) {
-  Kanji({{"一人", ""}, {"二人", "ふa"}, {"三人", "さ"}, {"五人組", "ご"}});
+  Kanji({{"一人", ""}, {"二人", "ふa"}, {"三人", "さ"}, {"五人組", "ご"}, {"六七あ", "aあ"}});
   EXPECT_EQ(RunKanji({"一", "人"}), (Texts{"一", "人"}));
   EXPECT_EQ(host.Messages(), Texts{"KanjiToKanaFunc"});
   EXPECT_EQ(RunKanji({"二", "人"}), (Texts{"ふ", "a"}));
@@ -275,6 +275,8 @@ TEST_F(KanaPassTest, SpreadingReportsReadingsItCannotPlace) {
   EXPECT_EQ(host.Messages(), Texts{});
   EXPECT_EQ(RunKanji({"五", "人", "組"}), (Texts{"", "ご", ""}));
   EXPECT_EQ(host.Messages(), Texts{"word_first_assign_len"});
+  EXPECT_EQ(RunKanji({"六", "七", "あ"}), (Texts{"", "a", "あ"}));
+  EXPECT_EQ(host.Messages(), Texts{"KanjiToKanaFunc 2"});
 }
 
 TEST_F(KanaPassTest, AWordEndingInsideACharacterIsNotReplaced) {
