@@ -186,15 +186,6 @@ TEST_F(MovieServicesTest, WithoutASoundFontInitialiseAnswersCannotLoadAndEveryOp
   EXPECT_EQ(MovieServices::SoundFontsTried().front(), dir.File("broken.sf2"));
 }
 
-TEST_F(MovieServicesTest, TheSoundFontVariableComesFirst) {
-  test::ScopedSoundFont chosen(test::kTestSoundFont);
-  std::vector<std::string> candidates = SynthComponent::SoundFontCandidates();
-  ASSERT_EQ(candidates.size(), 4u);
-  EXPECT_EQ(candidates[0], test::kTestSoundFont);
-  EXPECT_EQ(candidates[1], "/usr/share/sounds/sf2/default-GM.sf2");
-  EXPECT_EQ(candidates[3], "/usr/share/sounds/sf2/TimGM6mb.sf2");
-}
-
 TEST_F(MovieServicesTest, OperationsBeforeEnteringAndOnUnknownHandlesFail) {
   MovieServices ms;
   ASSERT_EQ(ms.Initialize(0), kMovieNoError);

@@ -85,19 +85,6 @@ TEST(TunepressSettings, AStoredRecordIsReadFieldByFieldAndAShortFileKeepsTheDefa
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"GENE0100000A データが大きすぎます。"});
 }
 
-TEST(TunepressSettings, DamagedValuesAreKeptInTheRecordButClampedForAConversion) {
-  TunepressSettings s;
-  s.volume = -20;
-  s.leadInBeats = 1'000'000;
-  EXPECT_EQ(s.EffectiveVolume(), 0);
-  EXPECT_EQ(s.EffectiveLeadInBeats(), 100);
-  s.volume = 250;
-  s.leadInBeats = -3;
-  EXPECT_EQ(s.EffectiveVolume(), 100);
-  EXPECT_EQ(s.EffectiveLeadInBeats(), 0);
-  EXPECT_EQ(s.volume, 250);
-}
-
 class ConfigDlgTest : public ::testing::Test {
  protected:
   ScriptedHost host;
@@ -180,18 +167,6 @@ TEST_F(ConfigDlgTest, TypedNumbersAreKeptInTheSpinRangesAndTextWithoutANumberKee
   ASSERT_TRUE(dlg.OnOK());
   EXPECT_EQ(settings.volume, 7);
   EXPECT_EQ(settings.leadInBeats, 100);
-}
-
-TEST_F(ConfigDlgTest, StoredValuesOpenByTheirLow16BitsWithinTheRange) {
-  settings.volume = 0x10032;          // low 16 bits: 50
-  settings.leadInBeats = 0x7FFF0000;  // low 16 bits: 0
-  CConfigDlg dlg(settings);
-  dlg.OnInitDialog();
-  EXPECT_EQ(dlg.volume.text, "50");
-  EXPECT_EQ(dlg.leadIn.text, "0");
-  settings.volume = 0xFFFF;  // -1 as 16 bits: the spin's lowest position
-  dlg.OnInitDialog();
-  EXPECT_EQ(dlg.volume.text, "0");
 }
 
 TEST_F(ConfigDlgTest, ALinkTooLongForItsFieldIsRefusedAndNothingIsTaken) {
