@@ -71,11 +71,12 @@ bool ApplyVolumeAndReverb(const std::string& path, int taps, double factor) {
       in.Close();
       return false;
     }
+    if (factor == 1.0 && taps <= 0 && IsWrittenLayout(path, in.DataSize())) {
+      in.Close();
+      return true;  // rewriting would give the same bytes
+    }
     data = in.ReadData();
     in.Close();
-  }
-  if (factor == 1.0 && taps <= 0 && IsWrittenLayout(path, data.size())) {
-    return true;  // rewriting would give the same bytes
   }
   if (factor != 1.0) ScaleSamples(data, factor);  // 1.0 changes no sample
   ApplyReverbToFrames(data, taps);
