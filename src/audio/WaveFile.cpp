@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "audio/AudioMessages.h"
+#include "foundation/FileDescriptor.h"
 #include "platform/UiServices.h"
 
 namespace crx {
@@ -21,15 +22,7 @@ uint64_t PaddedChunkEnd(uint64_t dataOffset, uint32_t size) {
 }
 
 bool WriteAllAt(int fd, uint64_t offset, std::span<const uint8_t> bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t w =
-        pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    done += static_cast<size_t>(w);
-  }
-  return true;
+  return FileDescriptor::WriteFullyAt(fd, offset, bytes) == bytes.size();
 }
 
 }  // namespace
@@ -58,14 +51,7 @@ int CWaveFile::Open(int mode, const std::string& path) {
 }
 
 bool CWaveFile::ReadAt(uint64_t offset, std::span<uint8_t> out) {
-  size_t done = 0;
-  while (done < out.size()) {
-    ssize_t r = pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    done += static_cast<size_t>(r);
-  }
-  return true;
+  return FileDescriptor::ReadFullyAt(fd_, offset, out) == out.size();
 }
 
 bool CWaveFile::FindChunk(uint64_t begin, uint64_t end, std::string_view id,
@@ -201,14 +187,7 @@ size_t CWaveFile::Read(std::span<uint8_t> out) {
   const uint64_t end = subChunk_.dataOffset + dataSize_;
   const size_t count =
       static_cast<size_t>(std::min<uint64_t>(out.size(), end - std::min(end, readPosition_)));
-  size_t done = 0;
-  while (done < count) {
-    ssize_t r =
-        pread(fd_, out.data() + done, count - done, static_cast<off_t>(readPosition_ + done));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    done += static_cast<size_t>(r);
-  }
+  size_t done = FileDescriptor::ReadFullyAt(fd_, readPosition_, out.first(count));
   readPosition_ += done;
   return done;
 }
@@ -225,14 +204,8 @@ size_t CWaveFile::Write(std::span<const uint8_t> bytes) {
   const uint64_t limit = wav::kMaxChunkSize - (wav::kFileHeaderSize - wav::kRiffSizeBias) - 1;
   const size_t count =
       static_cast<size_t>(std::min<uint64_t>(bytes.size(), limit - std::min(limit, bytesWritten_)));
-  size_t done = 0;
-  while (done < count) {
-    ssize_t w = pwrite(fd_, bytes.data() + done, count - done,
-                       static_cast<off_t>(wav::kFileHeaderSize + bytesWritten_ + done));
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) break;
-    done += static_cast<size_t>(w);
-  }
+  size_t done =
+      FileDescriptor::WriteFullyAt(fd_, wav::kFileHeaderSize + bytesWritten_, bytes.first(count));
   bytesWritten_ += done;
   return done;
 }

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "audio/AudioMessages.h"
+#include "foundation/FileDescriptor.h"
 #include "platform/UiServices.h"
 
 namespace crx {
@@ -92,17 +93,7 @@ bool CWaveImage::Write(const std::string& path) const {
     Ui().ShowMessage(kMsgImageOpenFailed, MessageKind::Plain);
     return false;
   }
-  size_t done = 0;
-  bool ok = true;
-  while (done < image.size()) {
-    ssize_t w = write(fd, image.data() + done, image.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(w);
-  }
+  bool ok = FileDescriptor::WriteFully(fd, image);
   if (close(fd) != 0) ok = false;
   if (!ok) Ui().ShowMessage(kMsgImageOpenFailed, MessageKind::Plain);
   return ok;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "foundation/FileDescriptor.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/GeneralError.h"
 
@@ -21,13 +22,7 @@ CConfigControl::CConfigControl(std::string path, std::span<uint8_t> record,
       GeneralErrorMsg(kGeneOpenFailed, withDetail_ ? path_.c_str() : nullptr);
       return;
     }
-    size_t done = 0;
-    while (done < record_.size()) {
-      ssize_t r = read(fd, record_.data() + done, record_.size() - done);
-      if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) break;
-      done += static_cast<size_t>(r);
-    }
+    size_t done = FileDescriptor::ReadFully(fd, record_);
     close(fd);
     bytesLoaded_ = done;
     if (done != record_.size()) {
@@ -60,17 +55,7 @@ bool CConfigControl::Save() {
     GeneralErrorMsg(kGeneOpenFailed, detail);
     return false;
   }
-  bool ok = true;
-  size_t done = 0;
-  while (done < record_.size()) {
-    ssize_t w = write(fd, record_.data() + done, record_.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(w);
-  }
+  bool ok = FileDescriptor::WriteFully(fd, record_);
   if (ok && fsync(fd) != 0) ok = false;
   if (close(fd) != 0) ok = false;
   if (ok && std::rename(temp.c_str(), path_.c_str()) != 0) ok = false;

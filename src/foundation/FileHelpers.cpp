@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "foundation/FileDescriptor.h"
 #include "foundation/GeneralError.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
@@ -36,13 +37,6 @@ size_t LastSeparator(std::string_view s, std::string_view seps, LeadBytes lb) {
   return std::string_view::npos;
 }
 
-bool CurrentFolder(std::string& out) {
-  std::vector<char> buf(4096);
-  if (getcwd(buf.data(), buf.size()) == nullptr) return false;
-  out = buf.data();
-  return true;
-}
-
 // Opens a regular file for reading; -1 for a folder or a missing file.
 int OpenForReading(const std::string& path) {
   if (path.empty()) return -1;
@@ -56,19 +50,14 @@ int OpenForReading(const std::string& path) {
   return fd;
 }
 
-// Reads up to count bytes, across short reads.
-size_t ReadAll(int fd, uint8_t* dst, size_t count) {
-  size_t done = 0;
-  while (done < count) {
-    ssize_t r = read(fd, dst + done, count - done);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    done += static_cast<size_t>(r);
-  }
-  return done;
-}
-
 }  // namespace
+
+bool GetCurrentFolder(std::string& out) {
+  std::vector<char> buf(4096);
+  if (getcwd(buf.data(), buf.size()) == nullptr) return false;
+  out = buf.data();
+  return true;
+}
 
 bool GetFolderOfPath(std::string_view path, std::string& out, LeadBytes lb) {
   size_t sep = LastSeparator(path, "/", lb);
@@ -77,7 +66,7 @@ bool GetFolderOfPath(std::string_view path, std::string& out, LeadBytes lb) {
     return true;
   }
   std::string cwd;
-  if (!CurrentFolder(cwd)) {
+  if (!GetCurrentFolder(cwd)) {
     GeneralErrorMsg(kGeneNoCurrentFolder);
     return false;
   }
@@ -148,7 +137,7 @@ bool ReadFileLimited(const std::string& path, std::vector<uint8_t>& out, size_t 
     want = static_cast<size_t>(st.st_size);
   }
   out.resize(want);
-  size_t got = ReadAll(fd, out.data(), want);
+  size_t got = FileDescriptor::ReadFully(fd, out);
   out.resize(got);
   if (limit == kWholeFileReadLimit && got == limit) GeneralErrorMsg(kGeneTooLarge);
   close(fd);
@@ -162,7 +151,7 @@ bool ReadRecord(const std::string& path, std::span<uint8_t> buffer, size_t* byte
     GeneralErrorMsg(kGeneOpenFailed, path.c_str());
     return false;
   }
-  size_t got = ReadAll(fd, buffer.data(), buffer.size());
+  size_t got = FileDescriptor::ReadFully(fd, buffer);
   close(fd);
   if (bytesRead != nullptr) *bytesRead = got;
   if (got != buffer.size()) GeneralErrorMsg(kGeneTooLarge);
@@ -175,17 +164,7 @@ bool WriteRecord(const std::string& path, std::span<const uint8_t> data, bool wi
     GeneralErrorMsg(kGeneOpenFailed, withDetail && !path.empty() ? path.c_str() : nullptr);
     return false;
   }
-  size_t done = 0;
-  bool ok = true;
-  while (done < data.size()) {
-    ssize_t w = write(fd, data.data() + done, data.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(w);
-  }
+  bool ok = FileDescriptor::WriteFully(fd, data);
   if (close(fd) != 0) ok = false;
   if (!ok) GeneralErrorMsg(kGeneOpenFailed, withDetail ? path.c_str() : nullptr);
   return ok;

@@ -19,6 +19,8 @@ inline constexpr size_t kWholeFileReadLimit = 0xF0000;  // 983,040 bytes
 // paths (UTF-8: none), CP932's for lyric text.
 enum class LeadBytes { System, Cp932 };
 
+// The process's current folder; false when it cannot be determined.
+bool GetCurrentFolder(std::string& out);
 // The text before the last "/" separator. With no separator, or one only at
 // index 0, the current folder. Returns false (output unchanged) when the
 // current folder cannot be determined, after reporting it.

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "foundation/ByteReader.h"
+#include "foundation/FileDescriptor.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/GeneralError.h"
 #include "foundation/ModuleReporter.h"
@@ -39,25 +40,6 @@ constexpr uint8_t kQuote = '"';
 constexpr uint8_t kCr = '\r';
 constexpr uint8_t kLf = '\n';
 constexpr char kBackslash = '\\';
-
-bool CurrentFolder(std::string& out) {
-  std::vector<char> buf(4096);
-  if (getcwd(buf.data(), buf.size()) == nullptr) return false;
-  out = buf.data();
-  return true;
-}
-
-// Reads up to count bytes across short reads.
-size_t ReadAll(int fd, uint8_t* dst, size_t count) {
-  size_t done = 0;
-  while (done < count) {
-    ssize_t r = read(fd, dst + done, count - done);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    done += static_cast<size_t>(r);
-  }
-  return done;
-}
 
 // A cell is a zero-terminated text: bytes after a zero byte do not count.
 std::string CellText(std::span<const uint8_t> bytes) {
@@ -117,7 +99,7 @@ bool CListFile::ResolvePath(const std::string& path) {
     return true;
   }
   std::string folder;
-  if (!CurrentFolder(folder)) {
+  if (!GetCurrentFolder(folder)) {
     Reporter().Report(kErrNoDirectory);
     return false;
   }
@@ -136,7 +118,7 @@ bool CListFile::ReadImage(std::vector<uint8_t>& image) {
     Reporter().Report(kErrOpen);
     return false;
   }
-  bytesRead_ = static_cast<int32_t>(ReadAll(fd, image.data(), image.size()));
+  bytesRead_ = static_cast<int32_t>(FileDescriptor::ReadFully(fd, image));
   close(fd);
   return true;
 }

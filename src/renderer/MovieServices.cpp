@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "foundation/FileDescriptor.h"
 #include "foundation/FileHelpers.h"
 #include "renderer/MidiFileCheck.h"
 #include "renderer/SynthComponent.h"
@@ -46,13 +47,7 @@ MovieResult ReadMovieFile(const std::string& path, std::vector<uint8_t>& out) {
     return kMovieInvalidMovie;
   }
   out.resize(static_cast<size_t>(st.st_size));
-  size_t done = 0;
-  while (done < out.size()) {
-    ssize_t r = read(fd, out.data() + done, out.size() - done);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    done += static_cast<size_t>(r);
-  }
+  size_t done = FileDescriptor::ReadFully(fd, out);
   close(fd);
   out.resize(done);
   return kMovieNoError;

@@ -13,18 +13,6 @@ namespace {
 
 constexpr const char* kSox = "/usr/bin/sox";
 
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out += c;
-    }
-  }
-  return out + "'";
-}
-
 }  // namespace
 
 bool SoxAvailable() { return access(kSox, X_OK) == 0; }
@@ -36,7 +24,7 @@ int RunSox(const std::vector<std::string>& args) {
 }
 
 std::string SoxInfo(const std::string& path, char key) {
-  std::string cmd = std::string(kSox) + " --i -" + key + " " + Quote(path) + " 2>/dev/null";
+  std::string cmd = std::string(kSox) + " --i -" + key + " " + ShellQuote(path) + " 2>/dev/null";
   FILE* p = popen(cmd.c_str(), "r");
   if (p == nullptr) return {};
   std::string out;

@@ -23,5 +23,7 @@ class TempFolder {
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // The whole file, or an empty text when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
+// A text as one single-quoted word of a shell command line.
+std::string ShellQuote(const std::string& text);
 
 }  // namespace crx::test

@@ -13,18 +13,6 @@ namespace {
 constexpr const char* kPython = "/usr/bin/python3";
 constexpr const char* kVsqJar = "/usr/share/jcadencii/Cadencii.jar";
 
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out += c;
-    }
-  }
-  return out + "'";
-}
-
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -61,7 +49,7 @@ bool HaveMido() {
 }
 
 std::vector<std::string> MidoSummary(const std::string& path, const std::string& peers) {
-  return CommandLines(std::string(kPython) + " " + peers + "midi_summary.py " + Quote(path));
+  return CommandLines(std::string(kPython) + " " + peers + "midi_summary.py " + ShellQuote(path));
 }
 
 bool HaveVsqReader() {
@@ -75,7 +63,7 @@ VsqView ReadWithVsqReader(const std::string& path, const std::string& peers) {
   const std::string errorFile = errors.File("stderr.txt");
   VsqView view;
   view.lines = CommandLines(std::string("java -cp ") + kVsqJar + " " + peers + "VsqProbe.java " +
-                                Quote(path) + " 2>" + Quote(errorFile),
+                                ShellQuote(path) + " 2>" + ShellQuote(errorFile),
                             &view.status);
   view.faults = SplitLines(ReadFileBytes(errorFile));
   return view;
@@ -88,7 +76,7 @@ bool HaveMidicsv() {
 }
 
 std::vector<std::string> MidicsvRows(const std::string& path, int* status) {
-  return CommandLines("midicsv " + Quote(path) + " 2>&1", status);
+  return CommandLines("midicsv " + ShellQuote(path) + " 2>&1", status);
 }
 
 std::string Hex(const std::string& bytes) {
