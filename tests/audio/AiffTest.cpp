@@ -13,18 +13,7 @@ namespace {
 using Strings = std::vector<std::string>;
 using Bytes10 = std::array<uint8_t, 10>;
 
-class Aiff : public AudioTest {
- protected:
-  // Reads the WAV file as the mix would: format and samples.
-  std::vector<uint8_t> WavData(const std::string& path, int& rate, int& channels, int& bits) {
-    CWaveFile f;
-    if (f.Open(0, path) != 0) return {};
-    rate = f.SampleRate();
-    channels = f.Channels();
-    bits = f.BitsPerSample();
-    return f.ReadData();
-  }
-};
+using Aiff = AudioTest;
 
 TEST_F(Aiff, StereoAt44100ConvertsWithEverySampleSwapped) {
   const Bytes10 rate44100 = {0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0};

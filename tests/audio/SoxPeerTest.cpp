@@ -14,14 +14,6 @@ class SoxPeer : public AudioTest {
   void SetUp() override {
     if (!SoxAvailable()) GTEST_SKIP() << "sox is not installed";
   }
-  std::vector<uint8_t> OurData(const std::string& path, int& rate, int& channels, int& bits) {
-    CWaveFile f;
-    if (f.Open(0, path) != 0) return {};
-    rate = f.SampleRate();
-    channels = f.Channels();
-    bits = f.BitsPerSample();
-    return f.ReadData();
-  }
   void ExpectSoxFormat(const std::string& path, int rate, int channels, int bits) {
     EXPECT_EQ(SoxInfo(path, 'r'), std::to_string(rate));
     EXPECT_EQ(SoxInfo(path, 'c'), std::to_string(channels));
@@ -77,7 +69,7 @@ TEST_F(SoxPeer, ReadsEveryWavWeWrite) {
   WavBuilder().Data(SampleBytes(TestSignal(3000, 8))).WriteTo(acc);
   ASSERT_TRUE(MixSong(vocal, acc, mix, MixSettings{100, 100, 100, 2, 3, 1}, 20000, ""));
   int rate = 0, channels = 0, bits = 0;
-  const std::vector<uint8_t> ours = OurData(mix, rate, channels, bits);
+  const std::vector<uint8_t> ours = WavData(mix, rate, channels, bits);
   ExpectSoxFormat(mix, 44100, 2, 16);
   EXPECT_EQ(SoxSamples16(mix), SamplesOf(ours));
   EXPECT_EQ(SoxSamples16(vocal).size(), signal.size());
@@ -99,7 +91,7 @@ TEST_F(SoxPeer, OurAiffReaderReadsWhatSoxWrites) {
         ASSERT_EQ(RunSox({"-D", source, "-b", std::to_string(bits), aiff}), 0);
         ASSERT_TRUE(ConvertAiffToWav(aiff, wav));
         int r = 0, c = 0, b = 0;
-        const std::vector<uint8_t> ours = OurData(wav, r, c, b);
+        const std::vector<uint8_t> ours = WavData(wav, r, c, b);
         EXPECT_EQ(r, rate);
         EXPECT_EQ(c, channels);
         EXPECT_EQ(b, 16);
@@ -137,7 +129,7 @@ TEST_F(SoxPeer, OurWavReaderReadsWhatSoxWrites) {
               0);
     ASSERT_EQ(RunSox({"-D", wav, "-t", "raw", raw}), 0);
     int rate = 0, channels = 0, bits = 0;
-    const std::vector<uint8_t> ours = OurData(wav, rate, channels, bits);
+    const std::vector<uint8_t> ours = WavData(wav, rate, channels, bits);
     EXPECT_EQ(rate, c.rate);
     EXPECT_EQ(channels, c.channels);
     EXPECT_EQ(bits, c.bits);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/WaveFile.h"
 #include "platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "support/audio/AudioSamples.h"
@@ -20,6 +21,15 @@ class AudioTest : public ::testing::Test {
   std::vector<uint8_t> Bytes(const std::string& path) const {
     const std::string s = ReadFileBytes(path);
     return {s.begin(), s.end()};
+  }
+  // Reads a WAV file as the mix would: its format and its samples.
+  std::vector<uint8_t> WavData(const std::string& path, int& rate, int& channels, int& bits) {
+    CWaveFile f;
+    if (f.Open(0, path) != 0) return {};
+    rate = f.SampleRate();
+    channels = f.Channels();
+    bits = f.BitsPerSample();
+    return f.ReadData();
   }
 
   TempFolder folder_;
