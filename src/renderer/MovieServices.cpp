@@ -123,16 +123,16 @@ MovieResult MovieServices::MakeFileSpec(int16_t volume, int32_t folder, const st
   return Report(MovieOperation::MakeFileSpec, r);
 }
 
-MovieResult MovieServices::OpenMovieFile(const FileSpec& spec, MovieFileNumber& out,
+MovieResult MovieServices::OpenMovieFile(const FileSpec& location, MovieFileNumber& out,
                                          int8_t permission) {
   out = 0;
   MovieResult r = Ready();
   OpenFile file;
   if (r == kMovieNoError) {
-    if (permission != kReadPermission || spec.path.empty()) {
+    if (permission != kReadPermission || location.path.empty()) {
       r = kMovieParamError;
     } else {
-      r = ReadMovieFile(spec.path, file.image);
+      r = ReadMovieFile(location.path, file.image);
     }
   }
   if (r == kMovieNoError && !MidiFileCheck::HeaderOffset(file.image)) r = kMovieNoMovieFound;
@@ -191,7 +191,7 @@ MovieResult MovieServices::SetMovieProgressProc(MovieId movie, MovieProgressProc
   return Report(MovieOperation::SetMovieProgressProc, r);
 }
 
-MovieResult MovieServices::ConvertMovieToFile(MovieId movie, const FileSpec& spec,
+MovieResult MovieServices::ConvertMovieToFile(MovieId movie, const FileSpec& location,
                                               uint32_t fileType, uint32_t /*creator*/,
                                               int16_t /*scriptTag*/, int16_t /*resourceId*/,
                                               int32_t /*flags*/) {
@@ -203,7 +203,7 @@ MovieResult MovieServices::ConvertMovieToFile(MovieId movie, const FileSpec& spe
       r = kMovieInvalidMovie;
     } else if (fileType != kFileTypeAiff) {
       r = kMovieNoExporter;
-    } else if (spec.path.empty()) {
+    } else if (location.path.empty()) {
       r = kMovieParamError;
     }
   }
@@ -222,7 +222,7 @@ MovieResult MovieServices::ConvertMovieToFile(MovieId movie, const FileSpec& spe
   SynthComponent::RenderResult rendered;
   {
     std::lock_guard lock(g_renderMutex);
-    rendered = g_synth->RenderToAiff(m.midi, spec.path, progress);
+    rendered = g_synth->RenderToAiff(m.midi, location.path, progress);
   }
   switch (rendered) {
     case SynthComponent::RenderResult::Done:

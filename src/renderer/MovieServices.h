@@ -88,17 +88,17 @@ class MovieServices {
   MovieResult EnterMovies();
   // Makes the path a toolbox string in place: the text up to a NUL.
   MovieResult MakeToolboxString(std::string& path);
-  // A specification for a file that exists (0) or is still to be made
-  // (kMovieFileNotFound, the specification still made).
+  // Fills out with the file's location. Returns 0 for a file that exists,
+  // kMovieFileNotFound for one still to be made (out is filled all the same).
   MovieResult MakeFileSpec(int16_t volume, int32_t folder, const std::string& path, FileSpec& out);
   // Opens a MIDI file for reading; a file that is no MIDI file fails.
-  MovieResult OpenMovieFile(const FileSpec& spec, MovieFileNumber& out, int8_t permission);
+  MovieResult OpenMovieFile(const FileSpec& location, MovieFileNumber& out, int8_t permission);
   MovieResult NewMovieFromFile(MovieId& out, MovieFileNumber file, int16_t resourceId,
                                int32_t flags);
   MovieResult CloseMovieFile(MovieFileNumber file);
   MovieResult SetMovieProgressProc(MovieId movie, MovieProgressProc proc, long refCon);
-  // Renders the whole movie into an AIFF file at the specification.
-  MovieResult ConvertMovieToFile(MovieId movie, const FileSpec& spec, uint32_t fileType,
+  // Renders the whole movie into an AIFF file at the given location.
+  MovieResult ConvertMovieToFile(MovieId movie, const FileSpec& location, uint32_t fileType,
                                  uint32_t creator, int16_t scriptTag, int16_t resourceId,
                                  int32_t flags);
   MovieResult DisposeMovie(MovieId movie);

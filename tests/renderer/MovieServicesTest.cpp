@@ -40,10 +40,10 @@ class MovieServicesTest : public ::testing::Test {
   MovieId OpenSong(MovieServices& ms, const std::string& path) {
     EXPECT_EQ(ms.Initialize(0), kMovieNoError);
     EXPECT_EQ(ms.EnterMovies(), kMovieNoError);
-    FileSpec spec;
-    EXPECT_EQ(ms.MakeFileSpec(0, 0, path, spec), kMovieNoError);
+    FileSpec location;
+    EXPECT_EQ(ms.MakeFileSpec(0, 0, path, location), kMovieNoError);
     MovieFileNumber file = 0;
-    EXPECT_EQ(ms.OpenMovieFile(spec, file, kReadPermission), kMovieNoError);
+    EXPECT_EQ(ms.OpenMovieFile(location, file, kReadPermission), kMovieNoError);
     MovieId movie = 0;
     EXPECT_EQ(ms.NewMovieFromFile(movie, file, 0, kNewMovieActive), kMovieNoError);
     EXPECT_EQ(ms.CloseMovieFile(file), kMovieNoError);
@@ -159,12 +159,12 @@ TEST_F(MovieServicesTest, WithoutASoundFontInitialiseAnswersCannotLoadAndEveryOp
                                       dir.File("nothing-here/FluidR3_GM.sf2"),
                                       dir.File("nothing-here/TimGM6mb.sf2")}));
   std::string path = WriteSong("a.mid", OneNoteSong());
-  FileSpec spec;
+  FileSpec location;
   MovieFileNumber file = 0;
   MovieId movie = 0;
   EXPECT_EQ(ms.EnterMovies(), kMovieComponentMissing);
   EXPECT_EQ(ms.MakeToolboxString(path), kMovieComponentMissing);
-  EXPECT_EQ(ms.MakeFileSpec(0, 0, path, spec), kMovieComponentMissing);
+  EXPECT_EQ(ms.MakeFileSpec(0, 0, path, location), kMovieComponentMissing);
   EXPECT_EQ(ms.OpenMovieFile({path}, file, kReadPermission), kMovieComponentMissing);
   EXPECT_EQ(ms.NewMovieFromFile(movie, 1, 0, kNewMovieActive), kMovieComponentMissing);
   EXPECT_EQ(ms.CloseMovieFile(1), kMovieComponentMissing);
@@ -189,11 +189,11 @@ TEST_F(MovieServicesTest, WithoutASoundFontInitialiseAnswersCannotLoadAndEveryOp
 TEST_F(MovieServicesTest, OperationsBeforeEnteringAndOnUnknownHandlesFail) {
   MovieServices ms;
   ASSERT_EQ(ms.Initialize(0), kMovieNoError);
-  FileSpec spec;
-  EXPECT_EQ(ms.MakeFileSpec(0, 0, "/tmp", spec), kMovieNotEntered);
+  FileSpec location;
+  EXPECT_EQ(ms.MakeFileSpec(0, 0, "/tmp", location), kMovieNotEntered);
   ASSERT_EQ(ms.EnterMovies(), kMovieNoError);
-  EXPECT_EQ(ms.MakeFileSpec(0, 0, "", spec), kMovieParamError);
-  EXPECT_EQ(ms.MakeFileSpec(0, 0, dir.File("no/such/folder.mid"), spec), kMovieFolderNotFound);
+  EXPECT_EQ(ms.MakeFileSpec(0, 0, "", location), kMovieParamError);
+  EXPECT_EQ(ms.MakeFileSpec(0, 0, dir.File("no/such/folder.mid"), location), kMovieFolderNotFound);
   MovieFileNumber file = 0;
   EXPECT_EQ(ms.OpenMovieFile({dir.File("missing.mid")}, file, kReadPermission), kMovieFileNotFound);
   EXPECT_EQ(ms.OpenMovieFile({WriteSong("a.mid", OneNoteSong())}, file, 2), kMovieParamError);
