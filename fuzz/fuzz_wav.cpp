@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the WAV reader, with and without expectations, and
-// runs the silence trimming on whatever data it yields.
+// runs the silence trimming on whatever data it yields; then reads them as an
+// input of the mix, block by block, with volume, reverb and a lead-in.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "audio/MixInput.h"
 #include "audio/SampleSteps.h"
 #include "audio/WaveFile.h"
 
@@ -45,5 +47,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   crx::CWaveFile expected(2, 44100, 16);
   expected.Open(crx::CWaveFile::kModeRead, file.path);
   expected.Close();
+
+  // The first byte picks the reverb, the volume and the block length.
+  const uint8_t pick = size > 0 ? data[0] : 0;
+  crx::MixInput input((pick & 7) * 0.4, pick % 33, pick & 64 ? 5 : 0);
+  if (input.Open(file.path)) {
+    std::vector<int16_t> block(2 * (1 + (pick >> 3)));
+    for (uint64_t got = 0; got < input.Samples();) {
+      const int64_t n = input.Next(block);
+      if (n <= 0) break;
+      got += static_cast<uint64_t>(n);
+    }
+    input.Close();
+  }
   return 0;
 }

@@ -20,8 +20,8 @@ namespace {
 constexpr const char* kMixUsage =
     "Usage: Cantorix mix [--tempo US] [--volumes V,A,M] [--reverbs V,A,M] VOCAL.wav ACC.wav "
     "OUT.wav\n"
-    "  Mixes the vocal and the accompaniment into OUT.wav, rewriting both inputs in place\n"
-    "  with their volume and reverb.\n"
+    "  Mixes the vocal and the accompaniment, each with its volume and reverb, into OUT.wav;\n"
+    "  the two inputs are only read.\n"
     "  --tempo US        first tempo in microseconds per quarter note for the lead-in of\n"
     "                    16 quarter notes (default 500000)\n"
     "  --volumes V,A,M   volume shares in percent, 0 to 200, of vocal, accompaniment, mix\n"

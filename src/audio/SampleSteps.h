@@ -23,6 +23,8 @@ void AddSamples(std::span<const uint8_t> a, std::span<const uint8_t> b, std::spa
 // Every sample of the whole frames times factor, truncated toward zero;
 // trailing bytes of a partial frame stay as they are.
 void ScaleSamples(std::span<uint8_t> bytes, double factor);
+// Every sample times factor, truncated toward zero.
+void ScaleSamples(std::span<int16_t> samples, double factor);
 
 // The echo reverb of one channel: tap k (1 to taps) adds the input, times
 // 0.6 x 0.8^(k-1) truncated toward zero, k x D(k) samples later, where
@@ -36,8 +38,8 @@ std::vector<int32_t> ApplyReverb(std::span<const int32_t> x, int taps);
 void ApplyReverbToFrames(std::span<uint8_t> bytes, int taps);
 
 // Cuts the quiet frames at the start, and at the end the quiet run that
-// lasts to the end of the data, keeping the frames between at the front.
-// The data's length becomes a whole number of frames.
+// lasts to the end of the data (see SilenceTrimmer), keeping the frames
+// between at the front. The data's length becomes a whole number of frames.
 void TrimSilence(std::vector<uint8_t>& bytes);
 
 }  // namespace crx

@@ -210,8 +210,22 @@ size_t CWaveFile::Write(std::span<const uint8_t> bytes) {
   return done;
 }
 
-void CWaveFile::Close() {
+bool CWaveFile::TruncateData(uint64_t size) {
+  if (fd_ < 0 || mode_ != kModeWrite) return false;
+  if (size >= bytesWritten_) return true;
+  if (ftruncate(fd_, static_cast<off_t>(wav::kFileHeaderSize + size)) != 0) return false;
+  bytesWritten_ = size;
+  return true;
+}
+
+void CWaveFile::Discard() {
   if (fd_ < 0) return;
+  close(fd_);
+  fd_ = -1;
+}
+
+bool CWaveFile::Close() {
+  if (fd_ < 0) return true;
   bool ok = true;
   if (mode_ == kModeWrite) {
     const uint64_t end = wav::kFileHeaderSize + bytesWritten_;
@@ -233,6 +247,7 @@ void CWaveFile::Close() {
   if (close(fd_) != 0) ok = false;
   fd_ = -1;
   if (!ok) ShowWaveMessage(kMsgWaveFileError);
+  return ok;
 }
 
 }  // namespace crx

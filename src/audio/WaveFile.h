@@ -46,8 +46,11 @@ class CWaveFile {
   // number above; every failure shows its message first.
   int Open(int mode, const std::string& path);
   // Finishes a written file (pad byte, chunk sizes) and closes it; nothing
-  // when no file is open.
-  void Close();
+  // when no file is open. False when finishing or closing failed (after
+  // "CWaveFile Error!").
+  bool Close();
+  // Closes without finishing: for a written file that is to be removed.
+  void Discard();
   bool IsOpen() const { return fd_ >= 0; }
 
   // Reading: up to out.size() bytes of sample data from the current position,
@@ -59,6 +62,11 @@ class CWaveFile {
   // Writing: appends sample bytes; returns the count written. A file cannot
   // grow past the 32-bit chunk size.
   size_t Write(std::span<const uint8_t> bytes);
+  // Writing: keeps only the first size sample bytes written so far; the
+  // next write follows them. False when the file could not be shortened.
+  bool TruncateData(uint64_t size);
+  // Writing: the sample bytes written so far.
+  uint64_t BytesWritten() const { return bytesWritten_; }
 
   // The data chunk's length as read (cut to the bytes the file holds); 0
   // when not opened for reading.
