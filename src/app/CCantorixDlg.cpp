@@ -32,6 +32,15 @@ std::string WithoutExtension(std::string path) {
   return path;
 }
 
+// A chosen path must fit its 260-byte record field; a longer one counts as
+// no choice, after the message.
+bool Chosen(int selected, const std::string& path) {
+  if (!selected) return false;
+  if (FitsPathField(path)) return true;
+  ReportPathTooLong(path);
+  return false;
+}
+
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // The melody-range dialog; the shift counts however it was closed.
@@ -436,7 +445,7 @@ void CCantorixDlg::RemoveFlaggedFiles() {
 void CCantorixDlg::OnLoadKaraokeMidi() {
   StartProgress();
   std::string path;
-  if (SelectOpenFile(kKaraokeExtension, kKaraokeFilter, path)) {
+  if (Chosen(SelectOpenFile(kKaraokeExtension, kKaraokeFilter, path), path)) {
     karaokeMidiPath_ = path;
     // Without a song, steps 2, 3 and 5 have nothing to work on.
     if (LoadKaraokeMidi()) {
@@ -463,7 +472,7 @@ void CCantorixDlg::OnWriteVocalMidi() {
   StartProgress();
   std::string path;
   for (;;) {
-    if (!SelectSaveFile(kVocalMidiFilter, kVocalMidiExtension, path)) {
+    if (!Chosen(SelectSaveFile(kVocalMidiFilter, kVocalMidiExtension, path), path)) {
       StopProgress();
       return;
     }
@@ -519,7 +528,7 @@ void CCantorixDlg::OnRenderAccompaniment() {
 void CCantorixDlg::OnMix() {
   StartProgress();
   std::string mixPath;
-  if (!SelectSaveFile(kMixFilter, kMixExtension, mixPath)) {
+  if (!Chosen(SelectSaveFile(kMixFilter, kMixExtension, mixPath), mixPath)) {
     StopProgress();
     return;
   }
