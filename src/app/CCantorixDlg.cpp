@@ -120,6 +120,10 @@ void CCantorixDlg::OnDestroy() {
   g_dialog.compare_exchange_strong(self, nullptr);
 }
 
+void CCantorixDlg::KeepSettingsFile() {
+  if (settingsStore_) settingsStore_->SetSaveOnDestroy(false);
+}
+
 std::string CCantorixDlg::SettingsPath() const {
   return workFolder_.empty() ? std::string() : JoinPath(workFolder_, kAppSettingsFileName);
 }

@@ -148,6 +148,8 @@ class CCantorixDlg : public DialogModel {
   void OnCancel() override {}
   // Frees the song and writes the settings file; runs once.
   void OnDestroy();
+  // Headless runs read the settings file but leave it as it was.
+  void KeepSettingsFile();
 
   // --- the controls -------------------------------------------------------
   std::vector<Control> Controls() const;
