@@ -46,7 +46,7 @@ struct MainDialogTest : ::testing::Test {
     Program("lame", "cp \"$1\" \"$2\"");
     Program("Lyricreel", ": > \"$3\"");
     test::XfFileBuilder song;
-    song.Tempo(0, 500000).Note(0, 1, 48, 100, 3800).Note(0, 10, 36, 100, 200);
+    song.GmReset().MasterVolume(0, 127).Tempo(0, 500000).Note(0, 1, 48, 100, 3800).Note(0, 10, 36, 100, 200);
     for (int i = 0; i < 8; ++i) song.Note(i * 480, 0, 60 + i, 100, 460);
     song.LyricsUtf8(0, 480, {"さ", "く", "ら", "さ", "く", "ら", "や", "よ"});
     karaoke = song.WriteTo(songs.File("song.mid"));
@@ -173,7 +173,7 @@ TEST_F(MainDialogTest, FailedStepsLeaveTheButtonsToTryAgain) {
   EXPECT_EQ(Buttons(d), "x4 r123 e");
   EXPECT_EQ(host.Messages().back(), songs.File("vocal.wav") + "がありません。");
   Program("CantorixSinger", "cp \"$1\" \"${1%.*}.wav\"");
-  Click(4, true);
+  Click(4);
   Click(5);  // no renderer in the start folder
   EXPECT_EQ(Buttons(d), "x5 r1234 e");
   EXPECT_EQ(host.Messages().back(), "\"" + songs.File("song.wav") + "\"がありません。");
