@@ -159,7 +159,7 @@ void BM_Step3VocalMidi(benchmark::State& state) {
   }
   state.counters["bytes"] = static_cast<double>(fs::file_size(w.folder + "/vocal.mid"));
 }
-BENCHMARK(BM_Step3VocalMidi)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Step3VocalMidi)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 void BM_Step6Mix(benchmark::State& state) {
   Workflow& w = Workflow::Get();

@@ -16,6 +16,7 @@
 #include "support/audio/WavBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
+#include "support/renderer/RenderProbe.h"
 
 namespace crx {
 namespace {
@@ -31,7 +32,7 @@ struct MainDialogTest : ::testing::Test {
   MainDialogTest() {
     if (const char* old = std::getenv("XDG_CONFIG_HOME")) oldConfig = old;
     setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
-    for (const char* name : {"kanji.csv", "english.csv", "white.bmp", "TunepressCRX"}) {
+    for (const char* name : {"kanji.csv", "english.csv", "white.bmp", "help", "TunepressCRX"}) {
       fs::create_symlink(std::string(CRX_START_FOLDER) + "/" + name, start.File(name));
     }
     std::vector<uint8_t> samples;
@@ -46,7 +47,11 @@ struct MainDialogTest : ::testing::Test {
     Program("lame", "cp \"$1\" \"$2\"");
     Program("Lyricreel", ": > \"$3\"");
     test::XfFileBuilder song;
-    song.Tempo(0, 500000).Note(0, 1, 48, 100, 3800).Note(0, 10, 36, 100, 200);
+    song.GmReset()
+        .MasterVolume(0, 127)
+        .Tempo(0, 500000)
+        .Note(0, 1, 48, 100, 3800)
+        .Note(0, 10, 36, 100, 200);
     for (int i = 0; i < 8; ++i) song.Note(i * 480, 0, 60 + i, 100, 460);
     song.LyricsUtf8(0, 480, {"さ", "く", "ら", "さ", "く", "ら", "や", "よ"});
     karaoke = song.WriteTo(songs.File("song.mid"));
@@ -81,7 +86,7 @@ struct MainDialogTest : ::testing::Test {
       if (c.kind == Dlg::ControlKind::Redo) r += step;
       if (c.kind == Dlg::ControlKind::Edit) e += step;
     }
-    return x + r + e + a;
+    return x + r + e + a + (d.IsEnabled(Dlg::kCloseId) ? "" : " busy");
   }
   void Click(int row, bool redo = false) {
     const Dlg::StepRow& r = Dlg::kRows[static_cast<size_t>(row - 1)];
@@ -133,7 +138,7 @@ TEST_F(MainDialogTest, AWholeManualRunFollowsTheButtonTable) {
   EXPECT_EQ(d.Vocaloid().Count(), 9);  // eight syllables and the end record
   host.AnswerFile(songs.File("vocal.mid"));
   Click(3);
-  EXPECT_NE(std::find(states.begin(), states.end(), "x r e"), states.end());
+  EXPECT_NE(std::find(states.begin(), states.end(), "x r e busy"), states.end());
   EXPECT_EQ(Buttons(d), "x4 r123 e");
   Click(4);
   EXPECT_EQ(Buttons(d), "x5 r1234 e4");
@@ -169,11 +174,18 @@ TEST_F(MainDialogTest, FailedStepsLeaveTheButtonsToTryAgain) {
   Program("CantorixSinger", "exit 0");
   Dlg& d = Open();
   FirstThreeSteps();
+  // No program: it is asked for; a cancel fails the step.
+  WriteFixedField(d.Settings().voiceProgramPath, "");
+  Click(4);
+  EXPECT_EQ(Buttons(d), "x4 r123 e");
+  EXPECT_EQ(host.Messages(),
+            std::vector<std::string>{"歌声合成のための外部プログラムを指定してください。"});
+  host.AnswerFile(start.File("CantorixSinger"));
   Click(4);
   EXPECT_EQ(Buttons(d), "x4 r123 e");
   EXPECT_EQ(host.Messages().back(), songs.File("vocal.wav") + "がありません。");
   Program("CantorixSinger", "cp \"$1\" \"${1%.*}.wav\"");
-  Click(4, true);
+  Click(4);
   Click(5);  // no renderer in the start folder
   EXPECT_EQ(Buttons(d), "x5 r1234 e");
   EXPECT_EQ(host.Messages().back(), "\"" + songs.File("song.wav") + "\"がありません。");
@@ -261,6 +273,13 @@ TEST_F(MainDialogTest, StartUpModeAndShutDown) {
   EXPECT_TRUE(host.Records().empty());
   d.Click(Dlg::kHelpId);
   EXPECT_EQ(host.Records().back().text, start.File("help/index.html"));
+  EXPECT_TRUE(fs::exists(start.File("help/index.html")));
+  if (fs::exists("/usr/bin/ffprobe")) {  // the default background as a reader sees it
+    EXPECT_EQ(test::RunShell("ffprobe -v error -show_entries stream=width,height -of csv=p=0 " +
+                             start.File("white.bmp"))
+                  .text,
+              "640,480\n");
+  }
 
   // The status line grows to 48 asterisks and empties on the next tick.
   d.StartProgress();
