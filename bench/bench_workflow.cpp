@@ -5,6 +5,7 @@
 // 4-minute WAVs). Steps 1 to 3 together are meant to stay under 100 ms.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -178,6 +179,45 @@ void BM_Step6Mix(benchmark::State& state) {
   if (w.dialog.MixWavPath().empty()) state.SkipWithError("the mix failed");
 }
 BENCHMARK(BM_Step6Mix)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Seconds of wall time of a shell command.
+double Timed(const std::string& command) {
+  const auto start = std::chrono::steady_clock::now();
+  if (std::system(command.c_str()) != 0) return -1;
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string Quote(const std::string& text) { return "'" + text + "'"; }
+
+// The whole automatic run (mode wav) against the renderer alone on the same
+// song, with a singer that answers at once; the run is meant to stay within
+// 1.3 times the rendering.
+void BM_AutoRunAgainstRenderer(benchmark::State& state) {
+  Workflow& w = Workflow::Get();
+  const std::string bin = CRX_START_FOLDER;
+  const std::string singer = w.folder + "/instant-singer";
+  std::ofstream(singer) << "#!/bin/sh\ncp " << Quote(w.folder + "/voice.source")
+                        << " \"${1%.*}.wav\"\n";
+  fs::permissions(singer, fs::perms::owner_all);
+  const std::string config = "XDG_CONFIG_HOME=" + Quote(w.folder + "/auto-config") + " ";
+  double run = 0, render = 0;
+  for (auto _ : state) {
+    const double a = Timed(config + Quote(bin + "/Cantorix") + " auto --mode wav --singer " +
+                           Quote(singer) + " " + Quote(w.karaoke) + " >/dev/null 2>&1");
+    const double r = Timed(Quote(bin + "/TunepressCRX") + " " + Quote(w.karaoke) + " " +
+                           Quote(w.folder + "/render.wav") + " crx >/dev/null 2>&1");
+    if (a < 0 || r < 0) {
+      state.SkipWithError("a command failed");
+      return;
+    }
+    run += a;
+    render += r;
+  }
+  state.counters["auto_s"] = run / static_cast<double>(state.iterations());
+  state.counters["renderer_s"] = render / static_cast<double>(state.iterations());
+  state.counters["ratio"] = run / render;
+}
+BENCHMARK(BM_AutoRunAgainstRenderer)->Unit(benchmark::kSecond)->Iterations(2)->UseRealTime();
 
 }  // namespace
 
