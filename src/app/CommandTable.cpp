@@ -1,5 +1,6 @@
 #include "app/CommandTable.h"
 
+#include "app/AutoCommand.h"
 #include "app/ConvertCommand.h"
 #include "audio/MixCommand.h"
 
@@ -9,6 +10,7 @@ namespace crx {
 std::span<const CommandEntry> CantorixCommands() {
   static const CommandEntry kCommands[] = {
       {"", nullptr},
+      {"auto", RunAutoCommand},
       {"mix", RunMixCommand},
       {"convert", RunConvertCommand},
   };

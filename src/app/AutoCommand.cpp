@@ -1,0 +1,224 @@
+#include "app/AutoCommand.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <thread>
+
+#include "app/CCantorixDlg.h"
+#include "app/CFullAutoRun.h"
+#include "app/OutsidePrograms.h"
+#include "app/VideoDlg.h"
+#include "foundation/FileHelpers.h"
+#include "foundation/FixedField.h"
+#include "karaoke/XfKaraokeData.h"
+#include "karaoke/XfSongInformation.h"
+#include "platform/ConsoleHost.h"
+#include "platform/TextCodec.h"
+#include "platform/UiServices.h"
+
+namespace crx {
+namespace {
+
+constexpr const char* kAutoUsage =
+    "Usage: Cantorix auto [--mode wav|mp3|wmv] [--octave N] [--singer PROGRAM]\n"
+    "                     [--title T] [--composer C] [--lyricist L] KARAOKE.mid\n"
+    "  Runs every step at once: the vocal MIDI, the voice, the accompaniment, the\n"
+    "  mix, then the MP3 (mp3) or the video (wmv). The product's path goes to\n"
+    "  standard output; every file is written beside KARAOKE.mid.\n"
+    "  --mode M          wav, mp3 or wmv (default: the mode of the settings, else wav)\n"
+    "  --octave N        moves the melody by N octaves (-10 to 10; default 0)\n"
+    "  --singer PROGRAM  the singing-voice program for this run\n"
+    "  --title, --composer, --lyricist\n"
+    "                    the video's texts (default: the karaoke file's information)\n";
+constexpr int kMaxOctaves = 10;
+constexpr auto kTickInterval = std::chrono::milliseconds(500);
+
+int Fail(const std::string& reason) {
+  std::fprintf(stderr, "Cantorix auto: %s\n%s", reason.c_str(), kAutoUsage);
+  return 1;
+}
+
+std::optional<int> ParseOctaves(std::string_view text) {
+  int v = 0;
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
+  if (v < -kMaxOctaves || v > kMaxOctaves) return std::nullopt;
+  return v;
+}
+
+std::optional<int> ParseMode(std::string_view text) {
+  if (text == "wav") return CFullAutoRun::kWav;
+  if (text == "mp3") return CFullAutoRun::kMp3;
+  if (text == "wmv") return CFullAutoRun::kVideo;
+  return std::nullopt;
+}
+
+struct Options {
+  std::optional<int> mode;
+  int octaves = 0;
+  std::optional<std::string> singer;
+  std::map<CVideoDlg::Text, std::string> texts;  // UTF-8, as given
+  std::string karaoke;
+};
+
+// Parses the arguments; an error text when they are wrong.
+std::optional<std::string> Parse(const std::vector<std::string>& args, Options& o) {
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool takesValue = a == "--mode" || a == "--octave" || a == "--singer" || a == "--title" ||
+                            a == "--composer" || a == "--lyricist";
+    if (takesValue) {
+      if (i + 1 >= args.size()) return a + " needs a value";
+      const std::string& value = args[++i];
+      if (a == "--mode") {
+        o.mode = ParseMode(value);
+        if (!o.mode) return "--mode is wav, mp3 or wmv: " + value;
+      } else if (a == "--octave") {
+        std::optional<int> v = ParseOctaves(value);
+        if (!v) return "--octave takes a whole number from -10 to 10: " + value;
+        o.octaves = *v;
+      } else if (a == "--singer") {
+        o.singer = value;
+      } else {
+        const CVideoDlg::Text field = a == "--title"      ? CVideoDlg::kTitle
+                                      : a == "--composer" ? CVideoDlg::kComposer
+                                                          : CVideoDlg::kLyricist;
+        o.texts[field] = value;
+      }
+      continue;
+    }
+    if (a.size() > 1 && a[0] == '-') return "unknown option " + a;
+    paths.push_back(a);
+  }
+  if (paths.size() != 1) return std::string("one karaoke MIDI file is needed");
+  o.karaoke = paths[0];
+  return std::nullopt;
+}
+
+// Drives the progress indicator every 500 ms while the run works.
+class ProgressTicker {
+ public:
+  ProgressTicker()
+      : thread_([this] {
+          std::unique_lock lock(mutex_);
+          while (!cv_.wait_for(lock, kTickInterval, [this] { return done_; })) {
+            lock.unlock();
+            Ui().ProgressTick();
+            lock.lock();
+          }
+        }) {}
+  ~ProgressTicker() {
+    {
+      std::lock_guard lock(mutex_);
+      done_ = true;
+    }
+    cv_.notify_all();
+    thread_.join();
+  }
+  ProgressTicker(const ProgressTicker&) = delete;
+  ProgressTicker& operator=(const ProgressTicker&) = delete;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool done_ = false;
+  std::thread thread_;
+};
+
+}  // namespace
+
+int RunAutoCommand(const std::vector<std::string>& args) { return RunAutoCommand(args, stdout); }
+
+int RunAutoCommand(const std::vector<std::string>& args, std::FILE* productOut) {
+  for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      std::fputs(kAutoUsage, stdout);
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("Cantorix %s\n", CRX_VERSION);
+      return 0;
+    }
+  }
+  Options options;
+  if (std::optional<std::string> error = Parse(args, options)) return Fail(*error);
+  if (!FitsPathField(options.karaoke)) {
+    return Fail("a path is longer than 259 bytes: " + options.karaoke);
+  }
+  if (options.singer && !FitsPathField(*options.singer)) {
+    return Fail("a path is longer than 259 bytes: " + *options.singer);
+  }
+
+  ConsoleHost host;
+  ScopedUi scope(host);
+  // Start-up runs before any answer is queued: a missing singer's file
+  // dialog is cancelled, not answered with the karaoke file.
+  CCantorixDlg dialog;
+  dialog.OnInitDialog();
+  dialog.KeepSettingsFile();
+  AppSettings& settings = dialog.Settings();
+  if (options.mode) {
+    settings.mode = *options.mode;
+  } else if (settings.mode < CFullAutoRun::kWav || settings.mode > CFullAutoRun::kVideo) {
+    settings.mode = CFullAutoRun::kWav;
+  }
+  if (options.singer) WriteFixedField(settings.voiceProgramPath, *options.singer);
+  const std::string singer = ReadFixedField(settings.voiceProgramPath);
+  if (singer.empty() || !FileExists(singer)) {
+    Ui().ShowMessage(OutsidePrograms::kAskSingerMessage, MessageKind::Plain);
+    std::fprintf(stderr, "Cantorix auto: no singing-voice program%s%s (give one with --singer)\n",
+                 singer.empty() ? "" : " at ", singer.c_str());
+    return 1;
+  }
+
+  host.AddFileAnswer(options.karaoke);
+  host.SetDialogPreset("CVideoDlg", [&](DialogModel& model) {
+    auto& video = static_cast<CVideoDlg&>(model);
+    XfSongInformation info;
+    if (const XfKaraokeData* song = dialog.Song()) info = XfSongInformation::From(*song);
+    const std::pair<CVideoDlg::Text, const std::string*> fromSong[] = {
+        {CVideoDlg::kTitle, &info.title},
+        {CVideoDlg::kComposer, &info.composer},
+        {CVideoDlg::kLyricist, &info.lyricist}};
+    for (const auto& [field, cp932] : fromSong) {
+      auto given = options.texts.find(field);
+      video.SetText(field, given != options.texts.end() ? given->second
+                                                        : TextCodec::Cp932ToUtf8Lossy(*cp932));
+    }
+    return DialogResult::Ok;
+  });
+
+  CFullAutoRun run(dialog, VocalPipeline::OctaveShift(options.octaves));
+  run.SetStepListener([](int step) {
+    Ui().ShowMessage(CCantorixDlg::kRows[static_cast<size_t>(step)].description,
+                     MessageKind::Plain);
+  });
+  std::string product;
+  {
+    ProgressTicker ticker;
+    product = run.RunFullAuto();
+  }
+  Ui().ShowMessage(CFullAutoRun::kFinishedMessage, MessageKind::Plain);
+  if (product.empty()) {
+    if (dialog.Song() == nullptr) {
+      std::fprintf(stderr, "Cantorix auto: no karaoke song could be read from %s\n",
+                   options.karaoke.c_str());
+    }
+    return 1;
+  }
+  std::fprintf(productOut, "%s\n", product.c_str());
+  std::fflush(productOut);
+  return 0;
+}
+
+}  // namespace crx

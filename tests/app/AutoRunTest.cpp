@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/CCantorixDlg.h"
+#include "app/CFullAutoRun.h"
+#include "foundation/FixedField.h"
+#include "platform/ScriptedHost.h"
+#include "support/audio/AudioSamples.h"
+#include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/TempFolder.h"
+
+namespace crx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempFolder;
+using Dlg = CCantorixDlg;
+
+const std::string kStandInSinger = std::string(CRX_SOURCE_DIR) + "/tests/tools/standin_singer.py";
+constexpr int kRate = 44100;
+
+// The samples of a WAV's data chunk, left channel only.
+std::vector<int16_t> LeftChannel(const std::string& path) {
+  const std::string bytes = test::ReadFileBytes(path);
+  const size_t data = bytes.find("data", 12);
+  if (data == std::string::npos || data + 8 > bytes.size()) return {};
+  std::vector<uint8_t> raw(bytes.begin() + static_cast<std::ptrdiff_t>(data + 8), bytes.end());
+  std::vector<int16_t> all = test::SamplesOf(raw);
+  std::vector<int16_t> left;
+  for (size_t i = 0; i < all.size(); i += 2) left.push_back(all[i]);
+  return left;
+}
+
+// Strength of one frequency in a stretch of samples (Goertzel), relative to
+// full scale.
+double Strength(const std::vector<int16_t>& s, size_t from, size_t count, double hz) {
+  const double k = 2 * std::cos(2 * M_PI * hz / kRate);
+  double a = 0, b = 0;
+  for (size_t i = from; i < from + count && i < s.size(); ++i) {
+    const double x = s[i] / 32768.0;
+    const double c = x + k * a - b;
+    b = a;
+    a = c;
+  }
+  return std::sqrt(a * a + b * b - k * a * b) / static_cast<double>(count);
+}
+
+// A start folder with the shipped companions, the real renderer and
+// stand-in programs; a karaoke song in a folder of its own; the working
+// folder in a temporary configuration home.
+struct AutoRunTest : ::testing::Test {
+  AutoRunTest() {
+    if (const char* old = std::getenv("XDG_CONFIG_HOME")) oldConfig = old;
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    for (const char* name : {"kanji.csv", "english.csv", "white.bmp", "TunepressCRX"}) {
+      fs::create_symlink(std::string(CRX_START_FOLDER) + "/" + name, start.File(name));
+    }
+    fs::create_symlink(kStandInSinger, start.File("CantorixSinger"));
+    Program("lame", "cp \"$1\" \"$2\"");
+    Program("Lyricreel", ": > \"$3\"");
+    // The melody's first note (C6) and a low piano note (C3) share tick 480.
+    test::XfFileBuilder song;
+    song.GmReset().MasterVolume(0, 127).Tempo(0, 500000).Program(0, 1, 0).Note(480, 1, 48, 110,
+                                                                               1800);
+    for (int i = 0; i < 4; ++i) song.Note(480 + i * 480, 0, 84, 100, 460);
+    song.LyricsUtf8(480, 480, {"さ", "く", "ら", "よ"});
+    karaoke = song.WriteTo(songs.File("song.mid"));
+  }
+  ~AutoRunTest() override {
+    dialog.reset();
+    if (oldConfig)
+      setenv("XDG_CONFIG_HOME", oldConfig->c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+  }
+  void Program(const std::string& name, const std::string& body) {
+    fs::remove(start.File(name));
+    test::WriteFileBytes(start.File(name), "#!/bin/sh\n" + body + "\n");
+    fs::permissions(start.File(name), fs::perms::owner_all);
+  }
+  Dlg& Open(int mode) {
+    ProgramLocations where{start.Path(), {start.File("CantorixSinger")}, {start.File("lame")}, {}};
+    dialog = std::make_unique<Dlg>(OutsidePrograms(where, ProgramWaits{3000, 3000, 20, 50}));
+    dialog->OnInitDialog();
+    dialog->SelectMode(mode);
+    CFullAutoRun::Install(*dialog, VocalPipeline::OctaveShift(0));
+    return *dialog;
+  }
+  // Clicks the full-auto button and waits for the run's end.
+  void Run(const std::string& karaokePath) {
+    host.AnswerFile(karaokePath);
+    ASSERT_TRUE(dialog->IsEnabled(Dlg::kFullAutoId));
+    dialog->Click(Dlg::kFullAutoId);
+    dialog->WaitForWorker();
+  }
+  bool Exists(const std::string& name) const { return fs::exists(songs.File(name)); }
+
+  TempFolder start, songs, config;
+  std::optional<std::string> oldConfig;
+  ScriptedHost host;
+  ScopedUi scope{host};
+  std::string karaoke;
+  std::unique_ptr<Dlg> dialog;
+};
+
+TEST_F(AutoRunTest, ModeWavEndsWithTheMixInTimeAndOnlyIt) {
+  Dlg& d = Open(CFullAutoRun::kWav);
+  Run(karaoke);
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{"処理が終了しました。"});
+  EXPECT_TRUE(d.IsEnabled(Dlg::kFullAutoId));
+  EXPECT_EQ(d.StatusLine(), "");
+  ASSERT_TRUE(Exists("song.wav"));
+  // The default delete flags take every intermediate file away.
+  for (const char* gone : {"out.mid", "out.wav", "acc.wav", "acc.aiff", "song_tmp.mid"}) {
+    EXPECT_FALSE(Exists(gone)) << gone;
+  }
+  // The mix starts where the song's first sound is: the melody's tone and
+  // the piano note of the same tick are both there within 60 ms.
+  const std::vector<int16_t> mix = LeftChannel(songs.File("song.wav"));
+  ASSERT_GT(mix.size(), static_cast<size_t>(kRate));
+  const size_t window = kRate / 50;
+  const double voiceEarly = Strength(mix, window, window, 1046.5);
+  const double voiceLate = Strength(mix, kRate / 2 + window, window, 1046.5);
+  EXPECT_GT(voiceEarly, 0.01) << "no voice at the start of the mix";
+  EXPECT_GT(voiceLate, 0.01);
+  EXPECT_GT(Strength(mix, window, window * 2, 130.8), 0.0005) << "no piano at the start";
+
+  // A second run in the same folder overwrites everything cleanly.
+  const auto firstSize = fs::file_size(songs.File("song.wav"));
+  Run(karaoke);
+  EXPECT_EQ(fs::file_size(songs.File("song.wav")), firstSize);
+  EXPECT_FALSE(Exists("out.mid"));
+}
+
+TEST_F(AutoRunTest, RefusalsAndFailuresStopWithTheirMessageAndFinishedLast) {
+  Dlg& d = Open(CFullAutoRun::kWav);
+  // acc.mid would mix into the accompaniment's own acc.wav.
+  fs::copy_file(karaoke, songs.File("acc.mid"));
+  Run(songs.File("acc.mid"));
+  EXPECT_EQ(host.Messages(),
+            (std::vector<std::string>{"同じファイル名は使用できません。", "処理が終了しました。"}));
+  EXPECT_FALSE(Exists("out.mid"));
+  EXPECT_TRUE(d.IsEnabled(Dlg::kFullAutoId));
+
+  // A singer that writes nothing.
+  host.Clear();
+  Program("CantorixSinger", "exit 0");
+  Run(karaoke);
+  EXPECT_EQ(host.Messages(), (std::vector<std::string>{songs.File("out.wav") + "がありません。",
+                                                       "処理が終了しました。"}));
+  EXPECT_TRUE(Exists("out.mid"));  // what was made remains
+  EXPECT_FALSE(Exists("song.wav"));
+  EXPECT_TRUE(d.IsEnabled(Dlg::kFullAutoId));
+
+  // The karaoke dialog cancelled: nothing but the final message.
+  host.Clear();
+  host.AnswerFile(std::nullopt);
+  d.Click(Dlg::kFullAutoId);
+  d.WaitForWorker();
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{"処理が終了しました。"});
+}
+
+TEST_F(AutoRunTest, Mp3ModeWithoutEncoderKeepsTheMixAndDeleteFlagsCanTakeTheResult) {
+  Dlg& d = Open(CFullAutoRun::kMp3);
+  WriteFixedField(d.Settings().mp3EncoderPath, "");
+  Run(karaoke);
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{"処理が終了しました。"});
+  EXPECT_TRUE(Exists("song.wav"));
+  EXPECT_FALSE(Exists("song.mp3"));
+  EXPECT_TRUE(Exists("out.mid"));  // stopped before the deletions
+
+  host.Clear();
+  d.SelectMode(CFullAutoRun::kWav);
+  d.Settings().deleteMixedWav = 1;
+  Run(karaoke);
+  EXPECT_FALSE(Exists("song.wav"));
+  EXPECT_FALSE(Exists("out.mid"));
+}
+
+TEST_F(AutoRunTest, VideoModeWaitsForAVideoThatComesLate) {
+  Dlg& d = Open(CFullAutoRun::kVideo);
+  Program("Lyricreel", "(sleep 0.4; : > \"$3\") >/dev/null 2>&1 &");
+  host.AnswerDialog([](DialogModel&) { return DialogResult::Ok; });
+  Run(karaoke);
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{"処理が終了しました。"});
+  EXPECT_TRUE(Exists("song.wmv"));
+  EXPECT_EQ(d.VideoPath(), songs.File("song.wmv"));
+
+  host.Clear();
+  Program("Lyricreel", "exit 0");
+  fs::remove(songs.File("song.wmv"));
+  host.AnswerDialog([](DialogModel&) { return DialogResult::Ok; });
+  Run(karaoke);
+  EXPECT_EQ(host.Messages(),
+            (std::vector<std::string>{songs.File("song.wmv") + "の生成に失敗しました。",
+                                      "処理が終了しました。"}));
+}
+
+// The headless command, as a user runs it.
+struct AutoCommandTest : AutoRunTest {
+  int Cantorix(const std::string& arguments, std::string* out = nullptr) {
+    const std::string command = "XDG_CONFIG_HOME=" + test::ShellQuote(config.Path()) + " " +
+                                test::ShellQuote(std::string(CRX_START_FOLDER) + "/Cantorix") +
+                                " auto " + arguments + " >" +
+                                test::ShellQuote(songs.File("stdout")) + " 2>" +
+                                test::ShellQuote(songs.File("stderr"));
+    const int status = std::system(command.c_str());
+    if (out) *out = test::ReadFileBytes(songs.File("stdout"));
+    errors = test::ReadFileBytes(songs.File("stderr"));
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string errors;
+};
+
+TEST_F(AutoCommandTest, Mp3OfASongInAFolderWithBlanksQuotesAndJapanese) {
+  const std::string folder = songs.File("うた の 'フォルダ' \"1\"");
+  fs::create_directory(folder);
+  fs::copy_file(karaoke, folder + "/ふるさと song.mid");
+  std::string out;
+  ASSERT_EQ(Cantorix("--mode mp3 --singer " + test::ShellQuote(kStandInSinger) + " " +
+                         test::ShellQuote(folder + "/ふるさと song.mid"),
+                     &out),
+            0)
+      << errors;
+  EXPECT_EQ(out, folder + "/ふるさと song.mp3\n");
+  EXPECT_NE(errors.find("処理が終了しました。"), std::string::npos);
+  EXPECT_NE(errors.find(Dlg::kRows[5].description), std::string::npos);  // the mix step
+  EXPECT_FALSE(fs::exists(folder + "/out.wav"));
+  // A headless run leaves the settings file as it was: here, absent.
+  EXPECT_FALSE(fs::exists(config.File("CRXWAV/crx_setup.ini")));
+}
+
+TEST_F(AutoCommandTest, BadInputGivesStatusOne) {
+  EXPECT_EQ(Cantorix("--mode ogg x.mid"), 1);
+  EXPECT_NE(errors.find("--mode is wav, mp3 or wmv"), std::string::npos);
+  EXPECT_EQ(Cantorix("--singer /nonexistent/singer " + test::ShellQuote(karaoke)), 1);
+  EXPECT_NE(errors.find("歌声合成のための外部プログラムを指定してください。"), std::string::npos);
+  test::WriteFileBytes(songs.File("crash.sh"), "#!/bin/sh\nkill -SEGV $$\n");
+  fs::permissions(songs.File("crash.sh"), fs::perms::owner_all);
+  EXPECT_EQ(Cantorix("--singer " + test::ShellQuote(songs.File("crash.sh")) + " " +
+                     test::ShellQuote(karaoke)),
+            1);
+  EXPECT_NE(errors.find("out.wavがありません。"), std::string::npos) << errors;
+  test::WriteFileBytes(songs.File("empty.mid"), "MThd");
+  EXPECT_EQ(Cantorix("--singer " + test::ShellQuote(kStandInSinger) + " " +
+                     test::ShellQuote(songs.File("empty.mid"))),
+            1);
+  EXPECT_NE(errors.find("処理が終了しました。"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace crx
