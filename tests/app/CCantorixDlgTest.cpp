@@ -191,11 +191,16 @@ TEST_F(MainDialogTest, FailedStepsLeaveTheButtonsToTryAgain) {
   EXPECT_EQ(host.Messages().back(), "\"" + songs.File("song.wav") + "\"がありません。");
   EXPECT_FALSE(fs::exists(songs.File("song_tmp.mid")));
 
-  // The mix refuses the names of its inputs; cancelled dialogs change nothing.
+  // The mix refuses the names of its inputs and fails on a vocal WAV that is
+  // none; cancelled dialogs change nothing.
   fs::copy_file(songs.File("voice.source"), songs.File("song.wav"));
+  Click(5);
+  host.AnswerFile(songs.File("mix.wav"));
+  Click(6);
+  EXPECT_EQ(Buttons(d), "x6 r12345 e5");
+  EXPECT_EQ(d.MixWavPath(), "");
   fs::copy_file(songs.File("voice.source"), songs.File("vocal.wav"),
                 fs::copy_options::overwrite_existing);
-  Click(5);
   host.AnswerFile(songs.File("song.wav"));
   Click(6);
   EXPECT_EQ(host.Messages().back(), "同じファイル名は使用できません。");
