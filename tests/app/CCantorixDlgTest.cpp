@@ -45,7 +45,8 @@ struct MainDialogTest : ::testing::Test {
     Program("CantorixSinger",
             "cp " + test::ShellQuote(songs.File("voice.source")) + " \"${1%.*}.wav\"");
     Program("lame", "cp \"$1\" \"$2\"");
-    Program("Lyricreel", ": > \"$3\"");
+    // The video needs the background image and the song information given.
+    Program("Lyricreel", "[ -f \"$4\" ] && [ -f \"$5\" ] && : > \"$3\"");
     test::XfFileBuilder song;
     song.GmReset()
         .MasterVolume(0, 127)
