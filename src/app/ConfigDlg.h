@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "foundation/AppSettings.h"
+#include "platform/DialogField.h"
 #include "platform/DialogModel.h"
 
 namespace crx {
@@ -42,6 +43,10 @@ class CConfigDlg : public DialogModel {
   static constexpr std::string_view kProgramLabel = "外部プログラム";
   static constexpr std::string_view kEncoderLabel = "MP3エンコーダー";
   static constexpr std::string_view kBrowseCaption = "...";
+  static constexpr std::array<DialogField, 2> kFields = {{
+      {kProgramId, kProgramLabel, true, kPathFieldSize},
+      {kEncoderId, kEncoderLabel, true, kPathFieldSize},
+  }};
 
   CConfigDlg(const DeleteFlags& flags, std::array<char, kPathFieldSize>& programPath,
              std::array<char, kPathFieldSize>& encoderPath);

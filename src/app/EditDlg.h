@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "foundation/FileHelpers.h"
+#include "platform/DialogField.h"
 #include "platform/DialogModel.h"
 
 namespace crx {
@@ -22,6 +23,10 @@ class CEditDlg : public DialogModel {
   static constexpr std::string_view kEditorLabel = "サウンド編集プログラム";
   static constexpr std::string_view kWavLabel = "編集対象WAV";
   static constexpr std::string_view kBrowseCaption = "...";
+  static constexpr std::array<DialogField, 2> kFields = {{
+      {kEditorId, kEditorLabel, false, kPathFieldSize},
+      {kWavId, kWavLabel, true, 0},
+  }};
 
   CEditDlg(std::array<char, kPathFieldSize>& editorPath, std::string wavPath);
 

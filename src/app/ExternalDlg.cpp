@@ -16,7 +16,7 @@ std::string CExternalDlg::ExplanationFor(std::string_view programPath,
   const std::string name = GetFileNameOfPath(programPath);
   const std::string_view format =
       OutsidePrograms::IsConverter(name) ? kConverterExplanation : kEditorExplanation;
-  return FillMessage(FillMessage(format, name), vocalWavPath);
+  return FillMessage(format, name, vocalWavPath);
 }
 
 void CExternalDlg::Refresh() {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "foundation/FileHelpers.h"
+#include "platform/DialogField.h"
 #include "platform/DialogModel.h"
 
 namespace crx {
@@ -25,6 +26,11 @@ class CExternalDlg : public DialogModel {
   static constexpr std::string_view kVocalWavLabel = "歌声wav";
   static constexpr std::string_view kProgramLabel = "外部プログラム";
   static constexpr std::string_view kBrowseCaption = "...";
+  static constexpr std::array<DialogField, 3> kFields = {{
+      {kVocalMidiId, kVocalMidiLabel, true, 0},
+      {kVocalWavId, kVocalWavLabel, true, 0},
+      {kProgramId, kProgramLabel, true, kPathFieldSize},
+  }};
   // The converter writes the WAV itself; an editor is exported from by hand.
   static constexpr std::string_view kConverterExplanation =
       "[OK]ボタンを押すと歌声生成のための%sが%sというファイル名のＷＡＶファイルを出力します。";

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "foundation/FileHelpers.h"
+#include "platform/DialogField.h"
 #include "platform/DialogModel.h"
 
 namespace crx {
@@ -23,6 +24,9 @@ class CMP3Dlg : public DialogModel {
   static constexpr std::string_view kRunCaption = "実行";
   static constexpr std::string_view kSkipCaption = "スキップ";
   static constexpr std::string_view kBrowseCaption = "...";
+  static constexpr std::array<DialogField, 1> kFields = {{
+      {kEncoderId, kEncoderLabel, true, kPathFieldSize},
+  }};
 
   explicit CMP3Dlg(std::array<char, kPathFieldSize>& encoderPath);
 

@@ -20,10 +20,15 @@ std::string Quoted(std::string_view text) {
   return out;
 }
 
-std::string Replace(std::string_view format, std::string_view mark, std::string_view value) {
+// Replaces the first mark at or after from; from becomes the end of the
+// inserted value.
+std::string Replace(std::string_view format, std::string_view mark, std::string_view value,
+                    size_t* from = nullptr) {
   std::string out(format);
-  size_t at = out.find(mark);
-  if (at != std::string::npos) out.replace(at, mark.size(), value);
+  const size_t at = out.find(mark, from != nullptr ? *from : 0);
+  if (at == std::string::npos) return out;
+  out.replace(at, mark.size(), value);
+  if (from != nullptr) *from = at + value.size();
   return out;
 }
 
@@ -31,6 +36,12 @@ std::string Replace(std::string_view format, std::string_view mark, std::string_
 
 std::string FillMessage(std::string_view format, std::string_view text) {
   return Replace(format, "%s", text);
+}
+
+std::string FillMessage(std::string_view format, std::string_view first, std::string_view second) {
+  size_t from = 0;
+  const std::string once = Replace(format, "%s", first, &from);
+  return Replace(once, "%s", second, &from);
 }
 
 std::string FillMessage(std::string_view format, long long number) {

@@ -138,6 +138,8 @@ class OutsidePrograms {
 
 // printf-style "%s" and "%d" in a message of the system, filled in order.
 std::string FillMessage(std::string_view format, std::string_view text);
+// Two "%s" filled in order; a "%s" inside the first text stays as it is.
+std::string FillMessage(std::string_view format, std::string_view first, std::string_view second);
 std::string FillMessage(std::string_view format, long long number);
 
 }  // namespace crx

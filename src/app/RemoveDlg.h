@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/ConfigDlg.h"
+#include "platform/DialogField.h"
 #include "platform/DialogModel.h"
 
 namespace crx {
@@ -16,7 +17,12 @@ class CRemoveDlg : public DialogModel {
   static constexpr std::string_view kCaption = "不要ファイル削除";
   static constexpr int kOkId = 1;
   // The read-only path fields in the order of kDeleteBoxes.
-  static constexpr std::array<int, 4> kPathIds = {1019, 1011, 1008, 1009};
+  static constexpr std::array<DialogField, 4> kFields = {{
+      {1019, kDeleteBoxes[0].row, true, 0},
+      {1011, kDeleteBoxes[1].row, true, 0},
+      {1008, kDeleteBoxes[2].row, true, 0},
+      {1009, kDeleteBoxes[3].row, true, 0},
+  }};
 
   // The paths in the order vocal MIDI, vocal WAV, accompaniment WAV, mixed WAV.
   CRemoveDlg(std::array<std::string, 4> paths, const DeleteFlags& flags);

@@ -30,8 +30,9 @@ std::string CrLfLines(std::string_view text) {
 
 }  // namespace
 
-CVideoDlg::CVideoDlg(std::string mixWavPath, std::string karaokeMidiPath, std::string videoPath,
-                     std::array<char, kPathFieldSize>& backgroundPath, std::string workFolder)
+CVideoDlg::CVideoDlg(std::string mixWavPath, std::string karaokeMidiPath,
+                     std::array<char, kPathFieldSize>& backgroundPath, std::string videoPath,
+                     std::string workFolder)
     : mixWavPath_(std::move(mixWavPath)),
       karaokeMidiPath_(std::move(karaokeMidiPath)),
       videoPath_(std::move(videoPath)),

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "foundation/FileHelpers.h"
+#include "platform/DialogField.h"
 #include "platform/DialogModel.h"
 
 namespace crx {
@@ -49,11 +50,22 @@ class CVideoDlg : public DialogModel {
   static constexpr int kDefaultNumerator = 4;
   static constexpr int kDefaultKeyIndex = 0;
   static constexpr int kDefaultMeasures = 4;
+  static constexpr std::array<DialogField, 8> kFields = {{
+      {kMixWavId, kMixWavLabel, true, 0},
+      {kKaraokeMidiId, kKaraokeMidiLabel, true, 0},
+      {kVideoId, kVideoLabel, true, 0},
+      {kBackgroundId, kBackgroundLabel, false, kPathFieldSize},
+      {kTitleId, kTitleLabel, false, kShortTextBuffer},
+      {kComposerId, kComposerLabel, false, kShortTextBuffer},
+      {kLyricistId, kLyricistLabel, false, kShortTextBuffer},
+      {kLyricsId, kLyricsLabel, false, kLyricsBuffer},  // multi-line
+  }};
 
   enum Text { kTitle, kComposer, kLyricist, kLyrics, kTextCount };
 
-  CVideoDlg(std::string mixWavPath, std::string karaokeMidiPath, std::string videoPath,
-            std::array<char, kPathFieldSize>& backgroundPath, std::string workFolder);
+  CVideoDlg(std::string mixWavPath, std::string karaokeMidiPath,
+            std::array<char, kPathFieldSize>& backgroundPath, std::string videoPath,
+            std::string workFolder);
 
   const char* DialogName() const override { return "CVideoDlg"; }
   bool OnInitDialog() override;

@@ -1,5 +1,6 @@
 #include "lyrics/CLyricCorrection.h"
 
+#include "karaoke/XfKaraokeData.h"
 #include "lyrics/CSyllableTable.h"
 #include "lyrics/CTextEditDlg.h"
 #include "lyrics/Cp932Text.h"
@@ -47,6 +48,10 @@ bool CLyricCorrection::NeedsCorrection(std::string_view cp932) {
   return !IsPlainKana(cp932) || HoldsParticle(cp932);
 }
 
+int CLyricCorrection::Run(XfKaraokeData& song) {
+  return song.LyricTrack() != nullptr ? Run(*song.LyricTrack()) : 0;
+}
+
 int CLyricCorrection::Run(MidiTrackData& lyricTrack) {
   int shown = 0;
   std::string context;
@@ -60,7 +65,8 @@ int CLyricCorrection::Run(MidiTrackData& lyricTrack) {
       Ui().RunModal(dialog);
       ++shown;
       const std::string& corrected = dialog.Target();
-      if (!corrected.empty()) LyricEvent::Rewrite(event, corrected);
+      // An unchanged lyric keeps its event's bytes as they are.
+      if (!corrected.empty() && corrected != target) LyricEvent::Rewrite(event, corrected);
       context = before + corrected;
     }
     context = std::string(Cp932Text::Tail(context, kContextBytes));

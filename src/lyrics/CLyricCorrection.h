@@ -6,6 +6,7 @@
 namespace crx {
 
 class MidiTrackData;
+class XfKaraokeData;
 
 // The correction pass of step 2: walks the lyric events in order and opens
 // CTextEditDlg for every lyric that is not plain kana or holds "は" or "へ",
@@ -17,6 +18,8 @@ class CLyricCorrection {
 
   // Returns the number of dialogs shown.
   static int Run(MidiTrackData& lyricTrack);
+  // The same over the song's lyric track (none: nothing to correct).
+  static int Run(XfKaraokeData& song);
 
   // Plain kana: the 80 katakana and 80 hiragana of the syllable table and
   // "ー", nothing else (CP932).

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
+#include "platform/DialogField.h"
 #include "platform/DialogModel.h"
 
 namespace crx {
@@ -29,6 +31,10 @@ class CMelodyDlg : public DialogModel {
   // The range OK accepts.
   static constexpr int kLowestSingableNote = 12;
   static constexpr int kHighestSingableNote = 115;
+  static constexpr std::array<DialogField, 2> kFields = {{
+      {kLowestId, kLowestLabel, true, 0},
+      {kHighestId, kHighestLabel, true, 0},
+  }};
 
   CMelodyDlg(int lowest, int highest);
 

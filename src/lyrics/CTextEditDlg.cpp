@@ -30,10 +30,11 @@ std::string_view LastCharacter(std::string_view cp932) {
 }  // namespace
 
 CTextEditDlg::CTextEditDlg(std::string context, std::string target)
-    : context_(std::move(context)), target_(Cp932Text::Head(target, kMaxTargetBytes)) {}
+    : context_(std::move(context)), target_(std::move(target)) {}
 
 bool CTextEditDlg::OnInitDialog() {
   targetText_ = TextCodec::Cp932ToUtf8Lossy(target_);
+  held_ = true;
   const std::string_view last = LastCharacter(target_);
   if (last == Kana().ha) {
     changeCaption_ = kHaCaption;
@@ -51,9 +52,9 @@ std::string CTextEditDlg::ContextText() const { return TextCodec::Cp932ToUtf8Los
 
 void CTextEditDlg::SetTargetText(std::string utf8) {
   targetText_ = std::move(utf8);
-  if (std::optional<std::string> cp932 = TextCodec::Utf8ToCp932(targetText_)) {
-    target_ = std::string(Cp932Text::Head(*cp932, kMaxTargetBytes));
-  }
+  std::optional<std::string> cp932 = TextCodec::Utf8ToCp932(targetText_);
+  held_ = cp932.has_value();
+  if (held_) target_ = std::string(Cp932Text::Head(*cp932, kMaxTargetBytes));
 }
 
 bool CTextEditDlg::OnChange() {
@@ -63,14 +64,13 @@ bool CTextEditDlg::OnChange() {
                     last == Kana().ha ? Kana().wa : Kana().e);
   }
   targetText_ = TextCodec::Cp932ToUtf8Lossy(target_);
+  held_ = true;
   return OnOK();
 }
 
 bool CTextEditDlg::OnOK() {
   // A character CP932 cannot hold is no plain kana either.
-  const bool held = TextCodec::Utf8ToCp932(targetText_).has_value();
-  SetTargetText(targetText_);
-  if (held && CLyricCorrection::IsPlainKana(target_)) return true;
+  if (held_ && CLyricCorrection::IsPlainKana(target_)) return true;
   Ui().ShowMessage(kNotKanaMessage, MessageKind::Plain);
   return false;
 }

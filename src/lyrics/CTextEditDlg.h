@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
+#include "platform/DialogField.h"
 #include "platform/DialogModel.h"
 
 namespace crx {
@@ -27,8 +29,13 @@ class CTextEditDlg : public DialogModel {
   static constexpr std::string_view kFixCaption = "修正を反映";
   static constexpr std::string_view kNotKanaMessage =
       "歌詞に漢字やアルファベット、記号が含まれています。";
-  // The target holds at most this many CP932 bytes.
+  // An edited target holds at most this many CP932 bytes (a longer lyric
+  // stays whole until it is edited).
   static constexpr size_t kMaxTargetBytes = 127;
+  static constexpr std::array<DialogField, 2> kFields = {{
+      {kContextId, kContextLabel, true, 0},
+      {kTargetId, kTargetLabel, false, kMaxTargetBytes + 1},
+  }};
 
   // Both texts CP932.
   CTextEditDlg(std::string context, std::string target);
@@ -46,7 +53,7 @@ class CTextEditDlg : public DialogModel {
 
   // Field 1004 was edited (UTF-8). The target follows it, cut to 127 bytes
   // on a character boundary; a text CP932 cannot hold leaves the target as
-  // it was.
+  // it was and refuses to close until the text is corrected.
   void SetTargetText(std::string utf8);
 
   // What the fields show (UTF-8) and the caption of button 1005.
@@ -61,6 +68,7 @@ class CTextEditDlg : public DialogModel {
   std::string context_;
   std::string target_;
   std::string targetText_;
+  bool held_ = true;  // the field's text has a CP932 form
   std::string_view changeCaption_ = kHaCaption;
 };
 

@@ -80,6 +80,9 @@ TEST_F(StepDialogsTest, ExternalDlgExplainsByTheProgramsFileName) {
             "[OK]ボタンを押すと歌声生成のためのLumivoceConvが/s/v.wavというファイル名の"
             "ＷＡＶファイルを出力します。");
   EXPECT_EQ(ReadFixedField(program), "/opt/x/LumivoceConv");
+  EXPECT_EQ(CExternalDlg::ExplanationFor("/x/%s", "/w.wav"),
+            "[OK]ボタンを押すと歌声生成のための%sが開きます。/w.wavというファイル名で"
+            "ＷＡＶファイルを出力してください。");
 }
 
 TEST_F(StepDialogsTest, EditorPathIsTakenOnOkAndAPathTooLongIsRefused) {
@@ -122,7 +125,7 @@ TEST_F(StepDialogsTest, Mp3DlgSkipsUnlessRunAndRemoveDlgTakesItsBoxesOnOk) {
 
 TEST_F(StepDialogsTest, VideoDlgWritesTheSongInformationCutOnCharacterBoundaries) {
   Field background = PathField("/start/white.bmp");
-  CVideoDlg dlg("m.wav", "k.mid", "m.wmv", background, tmp.Path());
+  CVideoDlg dlg("m.wav", "k.mid", background, "m.wmv", tmp.Path());
   host.AnswerFile(tmp.File("背景 1.png"));
   host.AnswerDialog([](DialogModel& d) {
     auto& v = dynamic_cast<CVideoDlg&>(d);
@@ -149,7 +152,7 @@ TEST_F(StepDialogsTest, VideoDlgWritesTheSongInformationCutOnCharacterBoundaries
 
 TEST_F(StepDialogsTest, VideoDlgCancelledOrRefusedWritesNothingButKeepsTheInfoPath) {
   Field background = PathField("/start/white.bmp");
-  CVideoDlg dlg("m.wav", "k.mid", "m.wmv", background, tmp.Path());
+  CVideoDlg dlg("m.wav", "k.mid", background, "m.wmv", tmp.Path());
   host.AnswerDialog([](DialogModel& d) {
     dynamic_cast<CVideoDlg&>(d).SetText(CVideoDlg::kLyricist, "作詞😀");
     return DialogResult::Ok;

@@ -53,7 +53,7 @@ class CorrectionTest : public ::testing::Test {
         return action ? action(d) : DialogResult::Ok;
       });
     }
-    dialogs = CLyricCorrection::Run(*song->LyricTrack());
+    dialogs = CLyricCorrection::Run(*song);
     for (const std::string& m : host.Messages()) messages.push_back(m);
     Lines out;
     for (const MidiEvent& e : song->LyricTrack()->Events())
@@ -157,6 +157,11 @@ TEST(TextEditDlg, TheTargetKeeps127BytesAndRefusesWhatCp932CannotHold) {
   ScopedUi scope(host);
   std::string longKana;
   for (int i = 0; i < 70; ++i) longKana += "あ";
+  const std::string whole = Sjis(longKana);  // 140 bytes: kept whole when not edited
+  CTextEditDlg skipped(Sjis("あ"), whole);
+  ASSERT_TRUE(skipped.OnInitDialog());
+  EXPECT_TRUE(skipped.OnOK());
+  EXPECT_EQ(skipped.Target(), whole);
   CTextEditDlg dlg(Sjis("あ"), Sjis("か"));
   ASSERT_TRUE(dlg.OnInitDialog());
   dlg.SetTargetText("a" + longKana);
