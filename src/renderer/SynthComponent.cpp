@@ -9,6 +9,7 @@
 
 #include "foundation/FileHelpers.h"
 #include "renderer/AiffFileWriter.h"
+#include "renderer/LoudnessNormalizer.h"
 
 namespace crx::tp {
 namespace {
@@ -16,6 +17,7 @@ namespace {
 std::mutex g_folderMutex;
 std::string g_folderOverride;
 std::atomic<uint32_t> g_maxRenderSeconds{0};
+std::atomic<int> g_volumePercent{LoudnessNormalizer::kReferenceVolumePercent};
 
 struct SettingsDeleter {
   void operator()(fluid_settings_t* s) const { delete_fluid_settings(s); }
@@ -33,14 +35,6 @@ void SilenceLibraryLog() {
   for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
     fluid_set_log_function(level, nullptr, nullptr);
   }
-}
-
-// Full scale to the 16-bit range, clipped.
-int16_t ToSample(float v) {
-  float scaled = v * 32767.0f;
-  if (scaled >= 32767.0f) return 32767;
-  if (scaled <= -32768.0f) return -32768;
-  return static_cast<int16_t>(std::lrintf(scaled));
 }
 
 }  // namespace
@@ -74,6 +68,8 @@ void SynthComponent::OverrideSoundFontFolder(const std::string& folder) {
 }
 
 void SynthComponent::OverrideMaxRenderSeconds(uint32_t seconds) { g_maxRenderSeconds = seconds; }
+
+void SynthComponent::SetVolumePercent(int percent) { g_volumePercent = percent; }
 
 std::unique_ptr<SynthComponent> SynthComponent::Load(LoadResult& result,
                                                      std::vector<std::string>& tried) {
@@ -123,17 +119,17 @@ SynthComponent::RenderResult SynthComponent::RenderToAiff(std::span<const uint8_
 
   AiffFileWriter writer(kChannels, kSampleRate);
   if (!writer.Open(aiffPath)) return RenderResult::WriteFailed;
-  // Floating-point samples, rounded to 16 bits without dither: silence
-  // stays exact zeros.
+  // Floating-point samples, brought to their loudness as a whole, then
+  // rounded to 16 bits without dither: silence stays exact zeros.
+  LoudnessNormalizer level(kSampleRate, g_volumePercent.load());
+  if (!level.Open()) {
+    writer.Abandon();
+    return RenderResult::WriteFailed;
+  }
   std::vector<float> left(kBlockFrames), right(kBlockFrames);
-  std::vector<int16_t> block(static_cast<size_t>(kBlockFrames) * kChannels);
   auto renderBlock = [&]() {
     fluid_synth_write_float(synth, kBlockFrames, left.data(), 0, 1, right.data(), 0, 1);
-    for (int i = 0; i < kBlockFrames; ++i) {
-      block[2 * static_cast<size_t>(i)] = ToSample(left[static_cast<size_t>(i)]);
-      block[2 * static_cast<size_t>(i) + 1] = ToSample(right[static_cast<size_t>(i)]);
-    }
-    return writer.Append(block);
+    return level.Append(left, right);
   };
   auto stop = [&](RenderResult r) {
     fluid_player_stop(player.get());
@@ -164,6 +160,9 @@ SynthComponent::RenderResult SynthComponent::RenderToAiff(std::span<const uint8_
   for (uint64_t tail = 0; tail < maxTail && fluid_synth_get_active_voice_count(synth) > 0;
        tail += kBlockFrames) {
     if (!renderBlock()) return stop(RenderResult::WriteFailed);
+  }
+  if (!level.Finish([&writer](std::span<const int16_t> block) { return writer.Append(block); })) {
+    return stop(RenderResult::WriteFailed);
   }
   if (progress && !progress(Phase::Close, 1.0)) return stop(RenderResult::Cancelled);
   if (!writer.Finish()) return RenderResult::WriteFailed;

@@ -55,6 +55,9 @@ class SynthComponent {
   static void OverrideSoundFontFolder(const std::string& folder);
   // Replaces the longest render (tests); 0 restores kMaxRenderSeconds.
   static void OverrideMaxRenderSeconds(uint32_t seconds);
+  // The renderer's volume setting of the conversions that follow: it moves
+  // the loudness the render is brought to (by default the default volume).
+  static void SetVolumePercent(int percent);
 
   // Creates the synthesizer with the first candidate that exists and loads.
   // tried receives every candidate looked at.
@@ -67,7 +70,8 @@ class SynthComponent {
   const std::string& SoundFontPath() const { return soundFontPath_; }
 
   // Plays the MIDI image from its start to the end of its last track, then
-  // lets the sounding voices fade out, writing every sample to aiffPath.
+  // lets the sounding voices fade out; brings the whole to a steady loudness
+  // (LoudnessNormalizer) and writes every sample to aiffPath.
   // The file is deleted unless the render is done.
   RenderResult RenderToAiff(std::span<const uint8_t> midi, const std::string& aiffPath,
                             const Progress& progress);

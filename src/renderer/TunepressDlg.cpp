@@ -11,6 +11,7 @@
 #include "platform/Process.h"
 #include "platform/UiServices.h"
 #include "renderer/ConfigDlg.h"
+#include "renderer/SynthComponent.h"
 
 namespace crx::tp {
 namespace {
@@ -190,6 +191,9 @@ void CTunepressDlg::ConvertMidiToWav(const std::string& midiPath, const std::str
   // this song when the preparation fails.
   RemoveFile(prepared);
   PrepareMidi(midiPath, prepared);
+  // The render's loudness follows the volume setting as its channel-volume
+  // scaling does.
+  SynthComponent::SetVolumePercent(settings_.EffectiveVolume());
   if (RenderToAiff(prepared, wavPath) == 0) Show(kMsgFailed);
   if (!ReadFixedField(settings_.mp3Link).empty()) RunMp3Link(wavPath);
   RemoveFile(prepared);

@@ -103,3 +103,18 @@ CommandOutput RunShell(const std::string& command) {
 }
 
 }  // namespace crx::test
+
+namespace crx::test {
+
+std::optional<double> IntegratedLoudness(const std::string& path) {
+  const CommandOutput out = RunShell("ffmpeg -nostdin -nostats -hide_banner -i " +
+                                     ShellQuote(path) + " -af ebur128 -f null - 2>&1");
+  // The summary comes last: its "I:" line holds the integrated loudness.
+  const size_t summary = out.text.rfind("Integrated loudness:");
+  if (out.status != 0 || summary == std::string::npos) return std::nullopt;
+  const size_t at = out.text.find("I:", summary);
+  if (at == std::string::npos) return std::nullopt;
+  return std::strtod(out.text.c_str() + at + 2, nullptr);
+}
+
+}  // namespace crx::test

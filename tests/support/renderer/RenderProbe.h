@@ -60,4 +60,8 @@ struct CommandOutput {
 };
 CommandOutput RunShell(const std::string& command);
 
+// The integrated loudness (LUFS) of a sound file as ffmpeg's EBU R128 meter
+// measures it; nothing when ffmpeg is missing or says nothing.
+std::optional<double> IntegratedLoudness(const std::string& path);
+
 }  // namespace crx::test
