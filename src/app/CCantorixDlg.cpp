@@ -3,6 +3,7 @@
 #include <atomic>
 #include <utility>
 
+#include "app/CFullAutoRun.h"
 #include "app/ConfigDlg.h"
 #include "app/EditDlg.h"
 #include "app/ExternalDlg.h"
@@ -232,7 +233,11 @@ void CCantorixDlg::SetFullAutoHandler(std::function<void(CCantorixDlg&)> handler
 }
 
 void CCantorixDlg::OnFullAuto() {
-  if (fullAuto_) fullAuto_(*this);
+  if (fullAuto_) {
+    fullAuto_(*this);
+  } else {
+    CFullAutoRun::OnFullAuto(*this);
+  }
 }
 
 // ---------------------------------------------------- enabling operations

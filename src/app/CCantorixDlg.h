@@ -191,7 +191,8 @@ class CCantorixDlg : public DialogModel {
   void OnSettings();
   void OnModeChange();
   void OnHelp();
-  // The automatic run; set by the unit that builds it.
+  // The automatic run (by default CFullAutoRun with the melody-range
+  // dialog); another handler replaces it.
   void SetFullAutoHandler(std::function<void(CCantorixDlg&)> handler);
   void OnFullAuto();
 
