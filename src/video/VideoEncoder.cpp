@@ -159,18 +159,21 @@ std::vector<std::string> VideoEncoder::EncodeArguments(const Job& job) const {
   const std::string duration = Seconds(job.durationSeconds);
   const std::string fps = std::to_string(kFramesPerSecond);
   std::vector<std::string> args{"-y", "-nostats", "-progress", "pipe:1"};
+  std::string frames;
   if (job.whiteBackground) {
     args.insert(args.end(), {"-f", "lavfi", "-i",
                              "color=c=white:s=" + std::to_string(job.width) + "x" +
                                  std::to_string(job.height) + ":r=" + fps + ":d=" + duration});
+    frames = "[0:v]format=yuv420p";
   } else {
-    // The looped image is cut at the WAV's length: -shortest alone runs over.
-    args.insert(args.end(), {"-loop", "1", "-framerate", fps, "-t", duration, "-i",
-                             std::string(kBackgroundName)});
+    // The background is read and converted once, then repeated, cut at the
+    // WAV's length (-shortest alone runs over).
+    args.insert(args.end(), {"-framerate", fps, "-i", std::string(kBackgroundName)});
+    frames = "[0:v]format=yuv420p,loop=loop=-1:size=1:start=0,trim=duration=" + duration;
   }
   args.insert(args.end(), {"-i", std::string(kFilePrefix) + job.wavPath});
   args.insert(args.end(), {"-filter_complex",
-                           "[0:v]format=yuv420p,ass=" + std::string(kScriptName) +
+                           frames + ",ass=" + std::string(kScriptName) +
                                ":fontsdir=" + std::string(kFontFolderName) + "[v]",
                            "-map", "[v]", "-map", "1:a"});
   const std::vector<std::string> codec = format_.CodecArguments(job.width, job.height);
