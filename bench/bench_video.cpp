@@ -111,9 +111,8 @@ void BM_FourMinuteVideo(benchmark::State& state) {
       return;
     }
   }
-  state.counters["times_real_time"] =
-      benchmark::Counter(kSongSeconds * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  state.counters["times_real_time"] = benchmark::Counter(
+      kSongSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FourMinuteVideo)
     ->Args({640, 480})
