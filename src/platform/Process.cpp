@@ -1,10 +1,13 @@
 #include "platform/Process.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <mutex>
@@ -20,9 +23,18 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Spawns program; quiet puts the standard streams on /dev/null. Returns the
-// child's id or -1.
-pid_t Spawn(const std::string& program, const std::vector<std::string>& args, bool quiet) {
+// How the child's standard streams are set up: inherited, all on /dev/null,
+// or input on /dev/null and output and error on the write ends of two pipes.
+struct StreamPlan {
+  bool quiet = false;
+  int outWrite = -1;
+  int errWrite = -1;
+  std::string workingFolder;
+};
+
+// Spawns program. Returns the child's id or -1.
+pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
+            const StreamPlan& plan) {
   if (program.empty()) return -1;
   std::vector<std::string> argvStore;
   argvStore.push_back(BaseName(program));
@@ -33,10 +45,17 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args, bo
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (quiet) {
+  if (plan.quiet || plan.outWrite >= 0) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  }
+  if (plan.quiet) {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  }
+  if (plan.outWrite >= 0) posix_spawn_file_actions_adddup2(&actions, plan.outWrite, 1);
+  if (plan.errWrite >= 0) posix_spawn_file_actions_adddup2(&actions, plan.errWrite, 2);
+  if (!plan.workingFolder.empty()) {
+    posix_spawn_file_actions_addchdir_np(&actions, plan.workingFolder.c_str());
   }
   pid_t pid = -1;
   int rc;
@@ -48,6 +67,29 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args, bo
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? pid : -1;
 }
+
+// A pipe whose ends are closed with the object; both ends close on exec.
+struct Pipe {
+  std::array<int, 2> fds{-1, -1};
+  Pipe() {
+    if (pipe2(fds.data(), O_CLOEXEC) != 0) fds = {-1, -1};
+  }
+  ~Pipe() {
+    CloseRead();
+    CloseWrite();
+  }
+  Pipe(const Pipe&) = delete;
+  Pipe& operator=(const Pipe&) = delete;
+  bool Ok() const { return fds[0] >= 0; }
+  void CloseRead() {
+    if (fds[0] >= 0) close(fds[0]);
+    fds[0] = -1;
+  }
+  void CloseWrite() {
+    if (fds[1] >= 0) close(fds[1]);
+    fds[1] = -1;
+  }
+};
 
 int WaitForExit(pid_t pid) {
   int status = 0;
@@ -83,15 +125,84 @@ void CollectEnded() {
 
 int Process::StartAndWait(const std::string& program, const std::vector<std::string>& args) {
   CollectEnded();
-  pid_t pid = Spawn(program, args, false);
+  pid_t pid = Spawn(program, args, StreamPlan{});
   if (pid < 0) return kStartFailed;
   return WaitForExit(pid);
+}
+
+Process::CaptureResult Process::StartAndCapture(const std::string& program,
+                                                const std::vector<std::string>& args,
+                                                const CaptureOptions& options) {
+  CaptureResult result;
+  Pipe out;
+  Pipe err;
+  if (!out.Ok() || !err.Ok()) return result;
+  StreamPlan plan;
+  plan.outWrite = out.fds[1];
+  plan.errWrite = err.fds[1];
+  plan.workingFolder = options.workingFolder;
+  const pid_t pid = Spawn(program, args, plan);
+  out.CloseWrite();
+  err.CloseWrite();
+  if (pid < 0) return result;
+
+  constexpr int kPollMs = 100;
+  std::string pending;  // standard output after its last complete line
+  std::array<char, 4096> buf{};
+  bool stopSent = false;
+  bool outOpen = true;
+  bool errOpen = true;
+  while (outOpen || errOpen) {
+    if (!stopSent && options.shouldStop && options.shouldStop()) {
+      kill(pid, SIGTERM);
+      stopSent = true;
+    }
+    std::array<pollfd, 2> fds{pollfd{out.fds[0], POLLIN, 0}, pollfd{err.fds[0], POLLIN, 0}};
+    if (!outOpen) fds[0].fd = -1;
+    if (!errOpen) fds[1].fd = -1;
+    const int ready = poll(fds.data(), fds.size(), kPollMs);
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) continue;
+    if (outOpen && fds[0].revents != 0) {
+      const ssize_t n = read(out.fds[0], buf.data(), buf.size());
+      if (n > 0) {
+        pending.append(buf.data(), static_cast<size_t>(n));
+        size_t start = 0;
+        for (size_t nl = pending.find('\n'); nl != std::string::npos;
+             nl = pending.find('\n', start)) {
+          if (options.onOutputLine) {
+            options.onOutputLine(std::string_view(pending).substr(start, nl - start));
+          }
+          start = nl + 1;
+        }
+        pending.erase(0, start);
+      } else if (n == 0 || errno != EINTR) {
+        outOpen = false;
+      }
+    }
+    if (errOpen && fds[1].revents != 0) {
+      const ssize_t n = read(err.fds[0], buf.data(), buf.size());
+      if (n > 0) {
+        result.errorOutput.append(buf.data(), static_cast<size_t>(n));
+        if (result.errorOutput.size() > kMaxErrorOutput) {
+          result.errorOutput.erase(0, result.errorOutput.size() - kMaxErrorOutput);
+        }
+      } else if (n == 0 || errno != EINTR) {
+        errOpen = false;
+      }
+    }
+  }
+  if (!pending.empty() && options.onOutputLine) options.onOutputLine(pending);
+  result.status = WaitForExit(pid);
+  return result;
 }
 
 Process::WaitOutcome Process::ShellOpen(const std::string& program, std::string_view parameters,
                                         int timeoutMs) {
   CollectEnded();
-  pid_t pid = Spawn(program, SplitParameterString(parameters), true);
+  StreamPlan plan;
+  plan.quiet = true;
+  pid_t pid = Spawn(program, SplitParameterString(parameters), plan);
   if (pid < 0) return WaitOutcome::StartFailed;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,29 @@ class Process {
   // and collected by a later start once it has ended).
   static WaitOutcome ShellOpen(const std::string& program, std::string_view parameters,
                                int timeoutMs);
+
+  // What StartAndCapture does besides starting the program.
+  struct CaptureOptions {
+    // The program's current folder; empty: this process's.
+    std::string workingFolder;
+    // Called with every line of the program's standard output (without its
+    // line break), as it comes.
+    std::function<void(std::string_view line)> onOutputLine;
+    // Asked now and then while the program runs; true ends the program
+    // (SIGTERM), and the wait goes on until it has ended.
+    std::function<bool()> shouldStop;
+  };
+  struct CaptureResult {
+    int status = kStartFailed;  // as StartAndWait
+    std::string errorOutput;    // the last kMaxErrorOutput bytes of standard error
+  };
+  static constexpr size_t kMaxErrorOutput = 16384;
+
+  // Starts program with the given arguments, standard input on /dev/null and
+  // standard output and error read through pipes, and waits for it.
+  static CaptureResult StartAndCapture(const std::string& program,
+                                       const std::vector<std::string>& args,
+                                       const CaptureOptions& options);
 
   // Windows command-line splitting: blanks separate, double quotes group and
   // are removed, backslashes escape quotes only.

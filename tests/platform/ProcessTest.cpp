@@ -74,5 +74,32 @@ TEST(Process, StartFolderIsTheExecutablesFolder) {
   EXPECT_EQ(StartFolder(), folder);
 }
 
+TEST(Process, StartAndCaptureReadsOutputLinesAndTheEndOfTheErrorsInTheGivenFolder) {
+  test::TempFolder tmp;
+  std::string script = MakeScript(tmp, "talk.sh",
+                                  "pwd; printf 'a\\nb'; i=0; while [ $i -lt 3000 ]; do "
+                                  "echo \"error line $i\" >&2; i=$((i+1)); done; exit 3");
+  std::vector<std::string> lines;
+  Process::CaptureOptions options;
+  options.workingFolder = tmp.Path();
+  options.onOutputLine = [&lines](std::string_view line) { lines.emplace_back(line); };
+  const auto result = Process::StartAndCapture(script, {}, options);
+  EXPECT_EQ(result.status, 3);
+  EXPECT_EQ(lines, (std::vector<std::string>{tmp.Path(), "a", "b"}));
+  EXPECT_EQ(result.errorOutput.size(), Process::kMaxErrorOutput);
+  EXPECT_TRUE(result.errorOutput.ends_with("error line 2999\n"));
+
+  // A stop request ends the program; a program that is missing never starts.
+  std::string slow = MakeScript(tmp, "slow.sh", "echo started; exec sleep 30");
+  Process::CaptureOptions stop;
+  bool started = false;
+  stop.onOutputLine = [&started](std::string_view) { started = true; };
+  stop.shouldStop = [&started] { return started; };
+  auto begin = std::chrono::steady_clock::now();
+  EXPECT_EQ(Process::StartAndCapture(slow, {}, stop).status, Process::kStartFailed);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
+  EXPECT_EQ(Process::StartAndCapture("/no/such/program", {}, {}).status, Process::kStartFailed);
+}
+
 }  // namespace
 }  // namespace crx

@@ -1,0 +1,231 @@
+#include "video/SubtitleScript.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace crx {
+namespace {
+
+// Layout, as shares of the frame.
+constexpr double kLyricSizeShare = 0.09;  // of the height
+constexpr double kTitleSizeShare = 0.10;
+constexpr double kCreditSizeShare = 0.06;
+constexpr double kMarginShare = 0.05;      // of the width, left and right
+constexpr double kFirstLineShare = 0.76;   // baseline of a page's first line
+constexpr double kSecondLineShare = 0.90;  // and of its second
+constexpr double kTitleShare = 0.40;       // centre of the title
+constexpr double kCreditShares[] = {0.58, 0.68};
+constexpr double kOutlineDivisor = 160;  // outline width = height / 160
+constexpr int kMinFontSize = 8;
+constexpr double kMaxSeconds = 360000;  // no script runs past 100 hours
+
+// Colours as &HAABBGGRR: sung text red, text still to sing dark blue, both
+// outlined in white so that they read on any background.
+constexpr std::string_view kSungColour = "&H003C14E0";
+constexpr std::string_view kUnsungColour = "&H00963C1E";
+constexpr std::string_view kOutlineColour = "&H00FFFFFF";
+constexpr std::string_view kBackColour = "&H80000000";
+
+// Shown after a backslash so that it never starts a tag (\n, \N, \h):
+// WORD JOINER, which has no width.
+constexpr std::string_view kWordJoiner = "\u2060";
+
+constexpr std::string_view kComposerLabel = "作曲 ";
+constexpr std::string_view kLyricistLabel = "作詞 ";
+
+int Share(double share, int of) { return static_cast<int>(std::lround(share * of)); }
+
+size_t Utf8Length(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) return 2;
+  if ((lead & 0xF0) == 0xE0) return 3;
+  if ((lead & 0xF8) == 0xF0) return 4;
+  return 1;
+}
+
+}  // namespace
+
+SubtitleScript::SubtitleScript(int width, int height, double durationSeconds)
+    : width_(width), height_(height), duration_(Centiseconds(durationSeconds)) {}
+
+int64_t SubtitleScript::Centiseconds(double seconds) {
+  if (!std::isfinite(seconds)) return 0;
+  seconds = std::clamp(seconds, -kMaxSeconds, kMaxSeconds);
+  return std::llround(seconds * 100);
+}
+
+int64_t SubtitleScript::Clamp(int64_t cs) const { return std::clamp<int64_t>(cs, 0, duration_); }
+
+std::string SubtitleScript::Timestamp(int64_t cs) {
+  cs = std::max<int64_t>(cs, 0);
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld.%02lld", static_cast<long long>(cs / 360000),
+                static_cast<long long>(cs / 6000 % 60), static_cast<long long>(cs / 100 % 60),
+                static_cast<long long>(cs % 100));
+  return buf;
+}
+
+std::string SubtitleScript::EscapeText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) continue;
+    if (c == '{' || c == '}') {
+      out.push_back('\\');
+      out.push_back(c);
+    } else if (c == '\\') {
+      out.push_back('\\');
+      out.append(kWordJoiner);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+double SubtitleScript::WidthInEms(std::string_view text) {
+  double ems = 0;
+  for (size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const size_t len = std::min(Utf8Length(lead), text.size() - i);
+    uint32_t cp = lead;
+    if (len == 3) {
+      cp = (lead & 0x0Fu) << 12 | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu) << 6 |
+           (static_cast<unsigned char>(text[i + 2]) & 0x3Fu);
+    }
+    // ASCII and half-width katakana take half a font size.
+    const bool half = len == 1 || (len == 3 && cp >= 0xFF61 && cp <= 0xFF9F);
+    ems += half ? 0.5 : 1.0;
+    i += len;
+  }
+  return ems;
+}
+
+int SubtitleScript::FittedSize(double ems, int size) const {
+  const double room = width_ - 2.0 * Share(kMarginShare, width_);
+  if (ems * size > room) size = static_cast<int>(room / ems);
+  return std::max(size, kMinFontSize);
+}
+
+std::string SubtitleScript::Header() const {
+  const int outline = std::max(1, static_cast<int>(std::lround(height_ / kOutlineDivisor)));
+  auto style = [&](std::string_view name, int size, std::string_view primary,
+                   std::string_view secondary, int alignment) {
+    char buf[256];
+    std::snprintf(buf, sizeof buf,
+                  "Style: %.*s,%.*s,%d,%.*s,%.*s,%.*s,%.*s,0,0,0,0,100,100,0,0,1,%d,0,%d,0,0,0,1\n",
+                  static_cast<int>(name.size()), name.data(), static_cast<int>(kFontName.size()),
+                  kFontName.data(), size, static_cast<int>(primary.size()), primary.data(),
+                  static_cast<int>(secondary.size()), secondary.data(),
+                  static_cast<int>(kOutlineColour.size()), kOutlineColour.data(),
+                  static_cast<int>(kBackColour.size()), kBackColour.data(), outline, alignment);
+    return std::string(buf);
+  };
+  std::string h =
+      "[Script Info]\n"
+      "ScriptType: v4.00+\n"
+      "PlayResX: " +
+      std::to_string(width_) + "\nPlayResY: " + std::to_string(height_) +
+      "\n"
+      "WrapStyle: 2\n"
+      "ScaledBorderAndShadow: yes\n"
+      "\n"
+      "[V4+ Styles]\n"
+      "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, "
+      "BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, "
+      "BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\n";
+  h += style("Lyric", Share(kLyricSizeShare, height_), kSungColour, kUnsungColour, 1);
+  h += style("Title", Share(kTitleSizeShare, height_), kUnsungColour, kUnsungColour, 5);
+  h += "\n"
+       "[Events]\n"
+       "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n";
+  return h;
+}
+
+std::vector<SubtitleScript::Span> SubtitleScript::PageSpans(const LyricSheet& sheet) const {
+  const auto& pages = sheet.Pages();
+  std::vector<Span> spans(pages.size());
+  int64_t earliest = 0;  // no page shows before the one before it has gone
+  for (size_t i = 0; i < pages.size(); ++i) {
+    int64_t start = Centiseconds(pages[i].FirstStart() - kPageLeadSeconds);
+    if (i > 0) start = std::max(start, Centiseconds(pages[i - 1].LastStart()));
+    start = std::min(start, Centiseconds(pages[i].FirstStart()));
+    start = Clamp(std::max(start, earliest));
+    spans[i].start = start;
+    earliest = start;
+  }
+  for (size_t i = 0; i < pages.size(); ++i) {
+    const int64_t end = i + 1 < pages.size()
+                            ? spans[i + 1].start
+                            : Centiseconds(pages[i].LastEnd() + kLastPageHoldSeconds);
+    spans[i].end = Clamp(std::max(end, spans[i].start));
+  }
+  return spans;
+}
+
+std::string SubtitleScript::CardEvents(const TitleCard& card, int64_t end) const {
+  std::string out;
+  if (card.Empty() || end <= 0) return out;
+  const std::string span = "Dialogue: 0," + Timestamp(0) + "," + Timestamp(end) + ",Title,,0,0,0,,";
+  auto line = [&](const std::string& text, double yShare, double sizeShare) {
+    const int size = FittedSize(WidthInEms(text), Share(sizeShare, height_));
+    out += span + "{\\an5\\pos(" + std::to_string(width_ / 2) + "," +
+           std::to_string(Share(yShare, height_)) + ")\\fs" + std::to_string(size) + "}" +
+           EscapeText(text) + "\n";
+  };
+  if (!card.title.empty()) line(card.title, kTitleShare, kTitleSizeShare);
+  size_t credit = 0;
+  if (!card.composer.empty()) {
+    line(std::string(kComposerLabel) + card.composer, kCreditShares[credit++], kCreditSizeShare);
+  }
+  if (!card.lyricist.empty()) {
+    line(std::string(kLyricistLabel) + card.lyricist, kCreditShares[credit++], kCreditSizeShare);
+  }
+  return out;
+}
+
+std::string SubtitleScript::LineEvent(const LyricSheet::Line& line, size_t index, Span span) const {
+  std::string shown;
+  for (const auto& s : line.syllables) shown += s.text;
+  const int size = FittedSize(WidthInEms(shown), Share(kLyricSizeShare, height_));
+  const int margin = Share(kMarginShare, width_);
+  const bool first = index == 0;
+  std::string out = "Dialogue: 0," + Timestamp(span.start) + "," + Timestamp(span.end) +
+                    ",Lyric,,0,0,0,,{\\an" + (first ? "1" : "3") + "\\pos(" +
+                    std::to_string(first ? margin : width_ - margin) + "," +
+                    std::to_string(Share(first ? kFirstLineShare : kSecondLineShare, height_)) +
+                    ")\\fs" + std::to_string(size) + "}";
+  // Every duration is a difference of rounded absolute times, so that the
+  // wipe never drifts from the song.
+  int64_t cursor = span.start;
+  for (const auto& s : line.syllables) {
+    const int64_t start = Clamp(Centiseconds(s.start));
+    const int64_t end = Clamp(Centiseconds(s.end));
+    if (start > cursor) {
+      out += "{\\k" + std::to_string(start - cursor) + "}";
+      cursor = start;
+    }
+    const int64_t wipe = std::max<int64_t>(0, end - cursor);
+    out += "{\\kf" + std::to_string(wipe) + "}" + EscapeText(s.text);
+    cursor += wipe;
+  }
+  return out + "\n";
+}
+
+std::string SubtitleScript::Build(const LyricSheet& sheet, const TitleCard& card) const {
+  std::string out = Header();
+  const std::vector<Span> spans = PageSpans(sheet);
+  out += CardEvents(card, spans.empty() ? duration_ : spans.front().start);
+  const auto& pages = sheet.Pages();
+  for (size_t p = 0; p < pages.size(); ++p) {
+    if (spans[p].end <= spans[p].start) continue;
+    for (size_t l = 0; l < pages[p].lines.size(); ++l) {
+      out += LineEvent(pages[p].lines[l], l, spans[p]);
+    }
+  }
+  return out;
+}
+
+}  // namespace crx
