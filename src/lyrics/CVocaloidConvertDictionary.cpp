@@ -225,10 +225,16 @@ class DictionaryPass {
   const CKanjiToKana& kanji_;
   MidiTrackData& lyrics_;
   std::vector<int64_t> ticks_;
+  std::vector<int> replaced_;
 
  public:
-  // The lyric events the dictionary rewrote.
-  std::vector<int> replaced_;
+  // The lyric events the dictionary rewrote, in order, each once.
+  std::vector<int> Replaced() const {
+    std::vector<int> events = replaced_;
+    std::sort(events.begin(), events.end());
+    events.erase(std::unique(events.begin(), events.end()), events.end());
+    return events;
+  }
 };
 
 }  // namespace
@@ -250,10 +256,7 @@ CVocaloidConvertDictionary::CVocaloidConvertDictionary(XfKaraokeData& song, int 
   // Each rewritten event holds its reading from its tick up to the next lyric
   // event, where the notes in between may take a share of it.
   const std::vector<int64_t> ticks = lyrics->AbsoluteTimes();
-  std::sort(pass.replaced_.begin(), pass.replaced_.end());
-  pass.replaced_.erase(std::unique(pass.replaced_.begin(), pass.replaced_.end()),
-                       pass.replaced_.end());
-  for (int index : pass.replaced_) {
+  for (int index : pass.Replaced()) {
     TickRange range{ticks[static_cast<size_t>(index)], std::numeric_limits<int64_t>::max()};
     for (int next = index + 1; next < lyrics->Count(); ++next) {
       if (LyricEvent::IsLyric(lyrics->Event(next))) {

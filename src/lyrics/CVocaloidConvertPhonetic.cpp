@@ -20,14 +20,18 @@ void ReadLyrics(XfKaraokeData& song, CImeLanguage& ime, const PhoneticOptions& o
     if (!LyricEvent::IsLyric(event)) continue;
     std::string text = LyricEvent::Text(event);
     if (text.empty()) continue;
-    std::optional<std::string> reading;
     // The line's reading where the event needs one and the line has it, or
-    // where a particle is sung as it sounds; else the event alone.
+    // where a particle is sung as it sounds; else the event alone. From the
+    // line an event may come out empty: its word's reading went to the
+    // events before it.
     if (lines.NeedsReading(i) || (options.particlesAsSung && lines.HasParticle(i))) {
-      reading = lines.ReadText(i);
+      if (std::optional<std::string> reading = lines.ReadText(i)) {
+        if (*reading != text) LyricEvent::Rewrite(event, *reading);
+        continue;
+      }
     }
-    if (!reading) reading = ime.GetPhonetic(text);
-    if (!reading->empty() && *reading != text) LyricEvent::Rewrite(event, *reading);
+    const std::string reading = ime.GetPhonetic(text);
+    if (!reading.empty() && reading != text) LyricEvent::Rewrite(event, reading);
   }
 }
 
