@@ -76,37 +76,54 @@ class Aligner {
   }
 
   std::optional<std::vector<std::string>> Run() {
+    failed_.assign((segments_.size() + 1) * (reading_.size() + 1), false);
+    taken_.assign(segments_.size(), 0);
+    if (!Match(0, 0)) return std::nullopt;
     std::vector<std::string> out;
-    if (!Match(0, 0, out)) return std::nullopt;
+    size_t r = 0;
+    for (size_t s = 0; s < segments_.size(); ++s) {
+      const Segment& seg = segments_[s];
+      if (seg.kana) {
+        for (size_t i = seg.begin; i < seg.end; ++i) out.push_back(reading_[r++]);
+      } else {
+        Share(reading_, r, r + taken_[s], seg.end - seg.begin, out);
+        r += taken_[s];
+      }
+    }
     return out;
   }
 
  private:
-  // Matches the segments from s on against the reading from r on.
-  bool Match(size_t s, size_t r, std::vector<std::string>& out) {
+  // Matches the segments from s on against the reading from r on, noting
+  // how many reading characters each segment of other characters takes.
+  // Each (segment, reading position) that failed once fails again: the
+  // search stays polynomial whatever the surface and the reading.
+  bool Match(size_t s, size_t r) {
     if (s == segments_.size()) return r == reading_.size();
+    const size_t state = s * (reading_.size() + 1) + r;
+    if (failed_[state]) return false;
+    if (Try(s, r)) return true;
+    failed_[state] = true;
+    return false;
+  }
+
+  bool Try(size_t s, size_t r) {
     const Segment& seg = segments_[s];
-    const size_t mark = out.size();
     if (seg.kana) {
       for (size_t i = seg.begin; i < seg.end; ++i, ++r) {
         if (r >= reading_.size() || CSyllableTable::HiraganaOf(surface_[i]) != reading_[r]) {
-          out.resize(mark);
           return false;
         }
-        out.push_back(reading_[r]);
       }
-      if (Match(s + 1, r, out)) return true;
-      out.resize(mark);
-      return false;
+      return Match(s + 1, r);
     }
     // Other characters take at least one reading character; the last
     // segment takes all that is left.
     const size_t left = reading_.size() - r;
     const size_t first = s + 1 == segments_.size() ? left : 1;
     for (size_t len = first; len >= 1 && len <= left; ++len) {
-      Share(reading_, r, r + len, seg.end - seg.begin, out);
-      if (Match(s + 1, r + len, out)) return true;
-      out.resize(mark);
+      taken_[s] = len;
+      if (Match(s + 1, r + len)) return true;
     }
     return false;
   }
@@ -114,6 +131,8 @@ class Aligner {
   const std::vector<std::string>& surface_;
   const std::vector<std::string>& reading_;
   std::vector<Segment> segments_;
+  std::vector<bool> failed_;
+  std::vector<size_t> taken_;  // reading characters of each segment
 };
 
 bool AllKana(const std::vector<std::string>& characters) {

@@ -56,6 +56,12 @@ TEST(LineReadingAlign, KanaOfTheSurfaceAreMatchedNeverRepeated) {
   EXPECT_EQ(Align("空", "そら、"), std::nullopt);
   EXPECT_EQ(LineReading::AlignMorpheme({"a", Sj("空")}, Sj("そら")), std::nullopt);
   EXPECT_EQ(Align("空", ""), std::nullopt);
+  // A pair that fits nowhere is settled at once, however it could be split.
+  std::string surface;
+  std::string reading;
+  for (int i = 0; i < 16; ++i) surface += "漢あ";
+  for (int i = 0; i < 200; ++i) reading += "あ";
+  EXPECT_EQ(Align(surface, reading + "か"), std::nullopt);
 }
 
 // A service that knows the morphemes of one line only and reads everything
