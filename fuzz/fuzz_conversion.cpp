@@ -1,6 +1,7 @@
 // Runs the whole lyric conversion on arbitrary bytes read as an XF karaoke
 // file: the kana passes with small dictionaries and the reading service, the
-// note insertion, the syllables and their timing.
+// note insertion, the syllables and their timing; lyrics read within their
+// lines, with particles as written or as sung.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,9 @@ class SharedReadings : public crx::ReadingService {
   explicit SharedReadings(crx::ReadingService& inner) : inner_(inner) {}
   std::optional<std::string> Reading(std::string_view utf8) override {
     return inner_.Reading(utf8);
+  }
+  std::optional<std::vector<crx::Morpheme>> Morphemes(std::string_view utf8) override {
+    return inner_.Morphemes(utf8);
   }
 
  private:
@@ -62,7 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (song.Read() != 1) return 0;
   crx::CVocaloid vocaloid;
   std::vector<std::string> lines;
-  crx::CVocaloidConvert::Run(song, vocaloid, 0, setup.folder, lines);
+  // Particles sung as they sound, as the headless runs do; the unread lyrics
+  // are those of notes.
+  crx::ConvertOptions options;
+  options.particlesAsSung = size % 2 == 0;
+  std::vector<crx::UnsungLyric> unsung;
+  crx::CVocaloidConvert::Run(song, vocaloid, 0, setup.folder, lines, options, &unsung);
+  if (unsung.size() >= static_cast<size_t>(vocaloid.Count())) __builtin_trap();
   if (vocaloid.Count() == 0 || !vocaloid.At(vocaloid.Count() - 1).IsEndRecord()) __builtin_trap();
   return 0;
 }

@@ -128,7 +128,7 @@ std::string CFullAutoRun::RunFullAuto() {
     Step(kVideoStage);
     d.VideoPath() = WithoutExtension(mixPath) + std::string(CCantorixDlg::kVideoEnding);
     product = d.VideoPath();
-    CVideoDlg video(mixPath, karaoke, d.VideoPath(), settings.videoBackgroundPath, d.WorkFolder());
+    CVideoDlg video(mixPath, karaoke, settings.videoBackgroundPath, d.VideoPath(), d.WorkFolder());
     Ui().RunModal(video);
     if (!d.Programs().MakeVideo(mixPath, karaoke, d.VideoPath(),
                                 ReadFixedField(settings.videoBackgroundPath), video.SongInfoPath(),

@@ -14,7 +14,7 @@ constexpr const char* kUsage =
     "  Cantorix                                       the main dialog\n"
     "  Cantorix auto [--mode wav|mp3|wmv] [--octave N] [--singer PROGRAM]\n"
     "                [--title T] [--composer C] [--lyricist L] KARAOKE.mid\n"
-    "  Cantorix convert [--octave N] [-o VOCAL.mid] KARAOKE.mid\n"
+    "  Cantorix convert [--octave N] [--particles-as-written] [-o VOCAL.mid] KARAOKE.mid\n"
     "  Cantorix mix [--tempo US] [--volumes V,A,M] [--reverbs V,A,M] VOCAL.wav ACC.wav OUT.wav\n"
     "  Cantorix --help | --version\n";
 

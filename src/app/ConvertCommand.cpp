@@ -19,10 +19,12 @@ namespace crx {
 namespace {
 
 constexpr const char* kConvertUsage =
-    "Usage: Cantorix convert [--octave N] [-o VOCAL.mid] KARAOKE.mid\n"
+    "Usage: Cantorix convert [--octave N] [--particles-as-written] [-o VOCAL.mid] KARAOKE.mid\n"
     "  Reads the karaoke file, converts its lyrics to sung syllables and writes the\n"
     "  vocal MIDI for the singing editor. The review lines go to standard output.\n"
     "  --octave N    moves the melody by N octaves (-10 to 10; default 0)\n"
+    "  --particles-as-written\n"
+    "                sings the particles は and へ as written (default: わ and え)\n"
     "  -o VOCAL.mid  the vocal MIDI (default: out.mid beside KARAOKE.mid)\n";
 constexpr const char* kVocalMidiName = "out.mid";
 constexpr const char* kSameNameMessage = "元のmidiファイルと同じ名前は指定できません。";
@@ -57,6 +59,7 @@ int RunConvertCommand(const std::vector<std::string>& args) {
 
 int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut) {
   int octaves = 0;
+  bool particlesAsSung = true;
   std::string output;
   std::vector<std::string> paths;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -68,6 +71,10 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut
     if (a == "--version") {
       std::printf("Cantorix %s\n", CRX_VERSION);
       return 0;
+    }
+    if (a == "--particles-as-written") {
+      particlesAsSung = false;
+      continue;
     }
     if (a == "--octave" || a == "-o") {
       if (i + 1 >= args.size()) return Fail(a + " needs a value");
@@ -107,8 +114,8 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut
   CVocaloid vocaloid;
   vocaloid.SetMelodyChannel(kMelodyChannel);
   std::vector<std::string> reviewLines;
-  const ConversionOutcome outcome =
-      VocalPipeline::ConvertLyrics(*song, vocaloid, kMelodyChannel, StartFolder(), reviewLines);
+  const ConversionOutcome outcome = VocalPipeline::ConvertLyrics(
+      *song, vocaloid, kMelodyChannel, StartFolder(), reviewLines, particlesAsSung);
   for (const std::string& line : reviewLines) {
     std::fprintf(reviewOut, "%s\n", TextCodec::Cp932ToUtf8Lossy(line).c_str());
   }

@@ -1,6 +1,7 @@
 #include "app/VocalPipeline.h"
 
 #include <array>
+#include <cstdio>
 #include <mutex>
 #include <string_view>
 
@@ -8,12 +9,36 @@
 #include "lyrics/CVocaloid.h"
 #include "lyrics/CVocaloidConvert.h"
 #include "lyrics/CVocaloidConvertInternalData.h"
+#include "midi/MidiTrackData.h"
+#include "platform/TextCodec.h"
 #include "platform/UiServices.h"
 #include "vocal/CVocalistList.h"
 #include "vocal/CVocaloidFileWriter.h"
 
 namespace crx {
 namespace {
+
+constexpr int kTenths = 10;
+constexpr double kDefaultTempo = 500000.0;  // microseconds per quarter note
+constexpr double kMicroseconds = 1e6;
+
+// The time of an absolute tick in seconds, through the tempos of the track.
+double SecondsAt(const MidiTrackData& track, int64_t tick, int division) {
+  if (division <= 0) return 0;
+  double seconds = 0;
+  double tempo = kDefaultTempo;
+  int64_t at = 0;
+  int64_t time = 0;
+  for (const MidiEvent& event : track.Events()) {
+    time += event.delta;
+    if (time >= tick) break;
+    if (!event.IsMeta(kMetaTempo) || event.value <= 0) continue;
+    seconds += static_cast<double>(time - at) * tempo / division / kMicroseconds;
+    at = time;
+    tempo = event.value;
+  }
+  return seconds + static_cast<double>(tick - at) * tempo / division / kMicroseconds;
+}
 
 // Passes every request on to the installed host and notes whether one of the
 // conversion's limit messages went by.
@@ -107,18 +132,42 @@ bool VocalPipeline::LoadKaraokeMidi(const std::string& path, int melodyChannel,
 ConversionOutcome VocalPipeline::ConvertLyrics(XfKaraokeData& song, CVocaloid& vocaloid,
                                                int melodyChannel,
                                                const std::string& dictionaryFolder,
-                                               std::vector<std::string>& reviewLines) {
+                                               std::vector<std::string>& reviewLines,
+                                               bool particlesAsSung) {
   LimitWatch watch(Ui());
+  ConversionOutcome outcome;
   {
     ScopedUi scope(watch);
-    CVocaloidConvert::Run(song, vocaloid, melodyChannel, dictionaryFolder, reviewLines);
+    ConvertOptions options;
+    options.particlesAsSung = particlesAsSung;
+    CVocaloidConvert::Run(song, vocaloid, melodyChannel, dictionaryFolder, reviewLines, options,
+                          &outcome.unsung);
   }
-  ConversionOutcome outcome;
+  if (!outcome.unsung.empty()) {
+    Ui().ShowMessage(UnsungMessage(outcome.unsung, song), MessageKind::Plain);
+  }
   outcome.limitHit = watch.LimitHit();
   for (const VocalNote& note : vocaloid.Notes()) {
     if (!note.IsEndRecord()) ++outcome.sungRecords;
   }
   return outcome;
+}
+
+std::string VocalPipeline::UnsungMessage(const std::vector<UnsungLyric>& unsung,
+                                         const XfKaraokeData& song) {
+  std::string text = kUnsungMessage;
+  for (size_t i = 0; i < unsung.size() && i < kMaxUnsungNamed; ++i) {
+    const double seconds = SecondsAt(song.MainTrack(), unsung[i].tick, song.Division());
+    const auto tenths = static_cast<long long>(seconds * kTenths + 0.5);
+    char time[32];
+    std::snprintf(time, sizeof time, "%lld:%02lld.%lld", tenths / (60 * kTenths),
+                  tenths / kTenths % 60, tenths % kTenths);
+    text += (i == 0 ? " 「" : "、「") + TextCodec::Cp932ToUtf8Lossy(unsung[i].text) + "」" + time;
+  }
+  if (unsung.size() > kMaxUnsungNamed) {
+    text += "、ほか" + std::to_string(unsung.size() - kMaxUnsungNamed) + "件";
+  }
+  return text;
 }
 
 bool VocalPipeline::WriteVocalMidi(const CVocaloid& vocaloid, const XfKaraokeData& song,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lyrics/CMelodyDlg.h"
+#include "lyrics/CVocaloidConvertInternalData.h"
 
 namespace crx {
 
@@ -28,6 +29,8 @@ using MelodyRangeChooser = std::function<bool(MelodyRange& range)>;
 struct ConversionOutcome {
   int sungRecords = 0;    // records before the end record
   bool limitHit = false;  // the song did not fit the conversion's limits
+  // Lyrics with a syllable that could not be read (sung "a"), in note order.
+  std::vector<UnsungLyric> unsung;
 };
 
 // Steps 1 to 3 of the pipeline as the manual steps and the automatic run
@@ -59,11 +62,24 @@ class VocalPipeline {
   static MelodyRangeChooser OctaveShift(int octaves);
   static bool IsSingable(const MelodyRange& range);
 
+  // Names the lyrics that could not be read, with their times.
+  static constexpr const char* kUnsungMessage = "読みのない歌詞を「あ」で歌います:";
+  // The message names at most this many lyrics.
+  static constexpr size_t kMaxUnsungNamed = 20;
+
   // The lyric conversion as the automatic run does it: no pre-check and no
-  // review dialog. The review lines are appended to reviewLines.
+  // review dialog; the particles は and へ are sung わ and え unless
+  // particlesAsSung is false. The review lines are appended to reviewLines.
+  // Lyrics that could not be read are named in one message (kUnsungMessage).
   static ConversionOutcome ConvertLyrics(XfKaraokeData& song, CVocaloid& vocaloid,
                                          int melodyChannel, const std::string& dictionaryFolder,
-                                         std::vector<std::string>& reviewLines);
+                                         std::vector<std::string>& reviewLines,
+                                         bool particlesAsSung = true);
+
+  // The message for lyrics that could not be read: each lyric (UTF-8) with
+  // its time in the song ("m:ss.s", from the main track's tempos).
+  static std::string UnsungMessage(const std::vector<UnsungLyric>& unsung,
+                                   const XfKaraokeData& song);
 
   // Step 3's writing: the voice list from the voice folder (empty: the main
   // program's choice), then the vocal MIDI from the records and the song's

@@ -37,4 +37,21 @@ std::string CImeLanguage::GetPhonetic(std::string_view cp932) {
   return *result;
 }
 
+std::optional<std::vector<Morpheme>> CImeLanguage::GetMorphemes(std::string_view cp932) {
+  lastResult_ = kFail;
+  if (!service_) return std::nullopt;
+  std::optional<std::string> utf8 = TextCodec::Cp932ToUtf8(cp932);
+  if (!utf8) return std::nullopt;
+  std::optional<std::vector<Morpheme>> morphemes = service_->Morphemes(*utf8);
+  if (!morphemes) return std::nullopt;
+  for (Morpheme& m : *morphemes) {
+    std::optional<std::string> surface = TextCodec::Utf8ToCp932(m.surface);
+    if (!surface) return std::nullopt;
+    m.surface = std::move(*surface);
+    m.reading = TextCodec::Utf8ToCp932(m.reading).value_or(std::string());
+  }
+  lastResult_ = kOk;
+  return morphemes;
+}
+
 }  // namespace crx

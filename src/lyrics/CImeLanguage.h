@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ReadingService.h"
 
@@ -31,6 +33,10 @@ class CImeLanguage {
   // result E_FAIL, when there is no service or the request fails.
   std::string GetPhonetic(std::string_view cp932);
   int32_t LastResult() const { return lastResult_; }
+  // The morphemes of a CP932 text, surfaces and readings as CP932; their
+  // surfaces joined give the text. Nothing (E_FAIL) when there is no
+  // service, it cannot analyse, or a surface has no CP932 form.
+  std::optional<std::vector<Morpheme>> GetMorphemes(std::string_view cp932);
 
  private:
   std::unique_ptr<ReadingService> service_;

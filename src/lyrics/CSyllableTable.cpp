@@ -283,6 +283,10 @@ PhoneticSymbol CSyllableTable::Phonetic(std::string_view syllable) {
   return it->second;
 }
 
+bool CSyllableTable::IsSingable(std::string_view syllable) {
+  return GetTables().phonetic.count(ToHiragana(syllable)) != 0;
+}
+
 std::vector<SyllableEntry> CSyllableTable::Split(std::string_view lyric, bool singleByteOnly) {
   const Tables& t = GetTables();
   const std::string text = ToHiragana(lyric);

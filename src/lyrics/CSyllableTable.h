@@ -45,6 +45,10 @@ class CSyllableTable {
   // table, else "a" with the consonant value 64.
   static PhoneticSymbol Phonetic(std::string_view syllable);
 
+  // True when the syllable (katakana first become hiragana) has a row in the
+  // phonetic table: the split can sing it.
+  static bool IsSingable(std::string_view syllable);
+
   // True when the four bytes form one of the two-kana syllables.
   static bool IsTwoKanaSyllable(std::string_view fourBytes);
 };

@@ -1,6 +1,7 @@
 #include "lyrics/CVocaloidConvert.h"
 
 #include "karaoke/XfKaraokeData.h"
+#include "lyrics/CImeLanguage.h"
 #include "lyrics/CVocaloid.h"
 #include "lyrics/CVocaloidConvertDictionary.h"
 #include "lyrics/CVocaloidConvertDigit.h"
@@ -49,6 +50,20 @@ size_t SharedLyricCut(std::string_view text) {
   size_t pos = 0;
   while (pos < text.size() && pos < kKeptLyricBytes) pos += Cp932Text::CharLength(text, pos);
   return pos;
+}
+
+// The ticks of the lyrics that start a page, before their marks go.
+std::vector<int64_t> PageTicks(const MidiTrackData* lyrics) {
+  std::vector<int64_t> ticks;
+  if (lyrics == nullptr) return ticks;
+  int64_t tick = 0;
+  for (const MidiEvent& event : lyrics->Events()) {
+    tick += event.delta;
+    if (!IsLyric(event)) continue;
+    const std::string text = LyricText(event);
+    if (!text.empty() && text[0] == kPageMark) ticks.push_back(tick);
+  }
+  return ticks;
 }
 
 }  // namespace
@@ -156,6 +171,13 @@ void CVocaloidConvert::InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrac
 void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
                            const std::string& dictionaryFolder,
                            std::vector<std::string>& reviewLines) {
+  Run(song, vocaloid, melodyChannel, dictionaryFolder, reviewLines, ConvertOptions{});
+}
+
+void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
+                           const std::string& dictionaryFolder,
+                           std::vector<std::string>& reviewLines, const ConvertOptions& options,
+                           std::vector<UnsungLyric>* unsung) {
   vocaloid.Clear();
   vocaloid.SetMelodyChannel(melodyChannel);
   if (song.Division() != kVocalDivision) {
@@ -163,23 +185,36 @@ void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyC
   }
 
   song.StripRuby();
+  PhoneticOptions phonetic;
+  phonetic.particlesAsSung = options.particlesAsSung;
+  phonetic.pageTicks = PageTicks(song.LyricTrack());
   CVocaloidConvertRemoveChar(song, kSpace, GetMarks().wideSpace);
   CVocaloidConvertRemoveChar(song, kPageMark);
   CVocaloidConvertDigit{song};
-  CVocaloidConvertDictionary(song, melodyChannel, dictionaryFolder);
+  {
+    const CVocaloidConvertDictionary dictionary(song, melodyChannel, dictionaryFolder);
+    phonetic.dictionaryReadings = dictionary.Replaced();
+  }
   if (MidiTrackData* lyrics = song.LyricTrack()) {
     InsertNoteLyrics(song.Track(), *lyrics, melodyChannel);
   }
   CVocaloidConvertLongVowel{song};
   const bool singleByteOnly = song.IsSingleByteLyrics() == 1;
   if (!singleByteOnly) {
-    CVocaloidConvertPhonetic{song};
+    CVocaloidConvertPhonetic(song, phonetic);
     CVocaloidConvertEnglish(song, dictionaryFolder);
+    // Nothing is left unsung by accident: what still cannot be sung is read
+    // once more, as a word of its own.
+    if (CVocaloidConvertPhonetic::HasUnsingable(song)) {
+      CImeLanguage ime;
+      CVocaloidConvertPhonetic::ReadLoneWords(song, ime);
+    }
   }
 
   CVocaloidConvertInternalData data(reviewLines);
   data.Collect(song.Track(), song.LyricTrack(), melodyChannel, singleByteOnly);
   data.FillVocaloid(vocaloid);
+  if (unsung != nullptr) *unsung = data.Unsung();
   if (vocaloid.Count() <= 1) Ui().ShowMessage(kNothingToSingMessage, MessageKind::Plain);
 }
 

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lyrics/CVocaloidConvertInternalData.h"
+
 namespace crx {
 
 class CVocaloid;
@@ -17,6 +19,12 @@ inline constexpr const char* kDivisionWarningMessage = "分解能警告";
 // Shown when no melody note of the song received a syllable.
 inline constexpr const char* kNothingToSingMessage =
     "メロディの音符に割り当てられる歌詞がありません。";
+
+// How the conversion treats what the karaoke file leaves to the singer.
+struct ConvertOptions {
+  // The particles は and へ are sung わ and え.
+  bool particlesAsSung = false;
+};
 
 // The lyric found at a note's tick.
 struct NoteLyric {
@@ -37,6 +45,11 @@ class CVocaloidConvert {
   // on the way; the run always completes.
   static void Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
                   const std::string& dictionaryFolder, std::vector<std::string>& reviewLines);
+  // The same with the options; the lyrics that hold a syllable the split
+  // cannot sing are stored in unsung when it is given.
+  static void Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
+                  const std::string& dictionaryFolder, std::vector<std::string>& reviewLines,
+                  const ConvertOptions& options, std::vector<UnsungLyric>* unsung = nullptr);
 
   // The lyric at an absolute tick: the first lyric event there that is no
   // marker ("イントロ", "エンディング", "/"), without a leading "<" or ">".

@@ -1,6 +1,7 @@
 #include "lyrics/CVocaloidConvertDictionary.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -122,8 +123,7 @@ class DictionaryPass {
 
   // Joins the texts of the lyric events from start on, regardless of ticks,
   // until the word holds length bytes; stops before an event that holds a
-  // single-byte character. A leading "<" or ">" of the first event is no part
-  // of the word, as the lookup does not count it either.
+  // single-byte character.
   JoinedWord Join(int start, size_t length) const {
     JoinedWord word;
     for (int i = start; i < lyrics_.Count() && word.text.size() < length; ++i) {
@@ -131,7 +131,9 @@ class DictionaryPass {
       std::string text = TextOf(i);
       size_t offset = 0;
       if (i == start) {
-        if (!text.empty() && (text[0] == '<' || text[0] == '>')) offset = 1;
+        // Marks in front of the word (a line break "/" written with it
+        // included) are no part of it, as the lookup does not count them.
+        while (offset < text.size() && IsMark(std::string_view(text).substr(offset, 1))) ++offset;
       } else if (HasSingleByteCharacter(text)) {
         break;
       }
@@ -213,6 +215,7 @@ class DictionaryPass {
       }
       fresh.append(old, pos, std::string::npos);
       if (fresh != old) {
+        replaced_.push_back(index);
         LyricEvent::RewriteLong(lyrics_.Event(index), fresh,
                                 CVocaloidConvertDictionary::kMaxSpreadEventBytes);
       }
@@ -222,6 +225,16 @@ class DictionaryPass {
   const CKanjiToKana& kanji_;
   MidiTrackData& lyrics_;
   std::vector<int64_t> ticks_;
+  std::vector<int> replaced_;
+
+ public:
+  // The lyric events the dictionary rewrote, in order, each once.
+  std::vector<int> Replaced() const {
+    std::vector<int> events = replaced_;
+    std::sort(events.begin(), events.end());
+    events.erase(std::unique(events.begin(), events.end()), events.end());
+    return events;
+  }
 };
 
 }  // namespace
@@ -239,6 +252,19 @@ CVocaloidConvertDictionary::CVocaloidConvertDictionary(XfKaraokeData& song, int 
     tick += e.delta;
     if (e.kind != MidiKind::Note || e.channel != melodyChannel) continue;
     pass.AtNote(tick);
+  }
+  // Each rewritten event holds its reading from its tick up to the next lyric
+  // event, where the notes in between may take a share of it.
+  const std::vector<int64_t> ticks = lyrics->AbsoluteTimes();
+  for (int index : pass.Replaced()) {
+    TickRange range{ticks[static_cast<size_t>(index)], std::numeric_limits<int64_t>::max()};
+    for (int next = index + 1; next < lyrics->Count(); ++next) {
+      if (LyricEvent::IsLyric(lyrics->Event(next))) {
+        range.end = ticks[static_cast<size_t>(next)];
+        break;
+      }
+    }
+    replaced_.push_back(range);
   }
 }
 

@@ -1,10 +1,19 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace crx {
 
 class XfKaraokeData;
+
+// Ticks from begin up to, not including, end.
+struct TickRange {
+  int64_t begin = 0;
+  int64_t end = 0;
+  bool Holds(int64_t tick) const { return tick >= begin && tick < end; }
+};
 
 // The kanji dictionary pass: makes the melody monophonic, then replaces, at
 // every melody note, the longest written form of kanji.csv that begins the
@@ -18,6 +27,13 @@ class CVocaloidConvertDictionary {
 
   CVocaloidConvertDictionary(XfKaraokeData& song, int melodyChannel,
                              const std::string& dictionaryFolder);
+
+  // Where the lyrics now hold readings of the dictionary: the ticks of every
+  // rewritten lyric event up to the next lyric event, in order.
+  const std::vector<TickRange>& Replaced() const { return replaced_; }
+
+ private:
+  std::vector<TickRange> replaced_;
 };
 
 }  // namespace crx

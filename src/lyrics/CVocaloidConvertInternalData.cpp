@@ -6,6 +6,7 @@
 
 #include "lyrics/CVocaloid.h"
 #include "lyrics/CVocaloidConvert.h"
+#include "lyrics/Cp932Text.h"
 #include "midi/MidiTrackData.h"
 #include "platform/UiServices.h"
 
@@ -68,7 +69,18 @@ void CVocaloidConvertInternalData::AddNote(std::string_view lyric, bool lineBrea
     WarnOnce(syllablesWarned_, kTooManySyllablesMessage);
     entries.resize(static_cast<size_t>(kMaxSyllablesPerNote));
   }
-  for (const SyllableEntry& e : entries) AppendToReviewLine(e.text);
+  bool unsung = false;
+  for (const SyllableEntry& e : entries) {
+    if (singleByteOnly || CSyllableTable::IsSingable(e.text)) {
+      AppendToReviewLine(e.text);
+      continue;
+    }
+    static const std::string open = Cp932Text::FromUtf8(kUnsungOpenUtf8);
+    static const std::string close = Cp932Text::FromUtf8(kUnsungCloseUtf8);
+    AppendToReviewLine(open + e.text + close);
+    unsung = true;
+  }
+  if (unsung) unsung_.push_back(UnsungLyric{startTick, std::string(lyric)});
   notes_.push_back(NoteSyllables{noteNumber, length, startTick, std::move(entries)});
 }
 

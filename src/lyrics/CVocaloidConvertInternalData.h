@@ -36,6 +36,18 @@ inline constexpr const char* kTooManyReviewLinesMessage =
 inline constexpr const char* kReviewLineTooLongMessage =
     "確認用の歌詞の行が長すぎます。1023バイトを超えた部分は表示しません。";
 
+// A lyric at a melody note that holds a syllable the split cannot sing (a
+// kanji, Latin letter or symbol without a reading); it is sung as "a".
+struct UnsungLyric {
+  int32_t tick = 0;  // the note's absolute tick
+  std::string text;  // CP932: the whole lyric of the note
+  bool operator==(const UnsungLyric&) const = default;
+};
+
+// In a review line, a syllable that cannot be sung stands between these.
+inline constexpr const char* kUnsungOpenUtf8 = "【";
+inline constexpr const char* kUnsungCloseUtf8 = "】";
+
 // One sung melody note with its syllables (the end entry has note number -1).
 struct NoteSyllables {
   int32_t noteNumber = 0;
@@ -72,6 +84,9 @@ class CVocaloidConvertInternalData {
 
   const std::vector<NoteSyllables>& Notes() const { return notes_; }
   const std::string& CurrentReviewLine() const { return currentLine_; }
+  // The lyrics with a syllable that cannot be sung, in note order (none in
+  // a song of single-byte lyrics only).
+  const std::vector<UnsungLyric>& Unsung() const { return unsung_; }
 
  private:
   void CloseReviewLine();
@@ -81,6 +96,7 @@ class CVocaloidConvertInternalData {
   std::vector<std::string>& reviewLines_;
   std::vector<NoteSyllables> notes_;
   std::string currentLine_;
+  std::vector<UnsungLyric> unsung_;
   bool endAdded_ = false;
   bool notesWarned_ = false;
   bool syllablesWarned_ = false;

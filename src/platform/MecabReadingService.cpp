@@ -63,6 +63,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 constexpr const char* kModelArguments = "-r /dev/null -d /var/lib/mecab/dic/ipadic-utf8";
 // The IPA dictionary's feature fields: ..., base form, reading, pronunciation.
 constexpr size_t kReadingField = 7;
+constexpr size_t kPartOfSpeechField = 0;
+constexpr std::string_view kParticle = "助詞";
 
 struct ModelDeleter {
   void operator()(mecab_model_t* m) const { mecab_model_destroy(m); }
@@ -120,36 +122,43 @@ std::unique_ptr<MecabReadingService> MecabReadingService::Create() {
   return std::unique_ptr<MecabReadingService>(new MecabReadingService(std::move(impl)));
 }
 
-std::optional<std::string> MecabReadingService::Reading(std::string_view utf8) {
+std::optional<std::vector<Morpheme>> MecabReadingService::Morphemes(std::string_view utf8) {
   mecab_lattice_t* lattice = impl_->lattice.get();
   mecab_lattice_set_sentence2(lattice, utf8.data(), utf8.size());
-  if (mecab_parse_lattice(impl_->tagger.get(), lattice) == 0) return std::nullopt;
-  std::string out;
+  if (mecab_parse_lattice(impl_->tagger.get(), lattice) == 0) {
+    mecab_lattice_clear(lattice);
+    return std::nullopt;
+  }
+  std::vector<Morpheme> out;
   for (const mecab_node_t* node = mecab_lattice_get_bos_node(lattice); node != nullptr;
        node = node->next) {
     if (node->stat != MECAB_NOR_NODE && node->stat != MECAB_UNK_NODE) continue;
-    // Blanks before the morpheme are kept as they stand.
+    // Blanks before the morpheme stand on their own, unread.
     size_t blanks = static_cast<size_t>(node->rlength - node->length);
     std::string_view surface(node->surface - blanks, node->rlength);
-    out.append(surface.substr(0, blanks));
+    if (blanks > 0) out.push_back(Morpheme{std::string(surface.substr(0, blanks)), {}, false});
     surface.remove_prefix(blanks);
-    std::optional<std::string_view> reading;
+    Morpheme m{std::string(surface), {}, false};
     if (node->stat == MECAB_NOR_NODE && node->feature != nullptr) {
-      reading = FeatureField(node->feature, kReadingField);
+      std::optional<std::string_view> reading = FeatureField(node->feature, kReadingField);
+      // A reading that CP932 cannot hold is no use to the lyric.
+      if (reading && !reading->empty() && *reading != "*") {
+        std::string kana = KatakanaToHiragana(*reading);
+        if (TextCodec::Utf8ToCp932(kana)) m.reading = std::move(kana);
+      }
+      m.particle = FeatureField(node->feature, kPartOfSpeechField) == kParticle;
     }
-    if (!reading || reading->empty() || *reading == "*") {
-      out.append(surface);
-      continue;
-    }
-    std::string kana = KatakanaToHiragana(*reading);
-    // A reading that CP932 cannot hold is no use to the lyric: keep the word.
-    if (TextCodec::Utf8ToCp932(kana)) {
-      out.append(kana);
-    } else {
-      out.append(surface);
-    }
+    out.push_back(std::move(m));
   }
   mecab_lattice_clear(lattice);
+  return out;
+}
+
+std::optional<std::string> MecabReadingService::Reading(std::string_view utf8) {
+  std::optional<std::vector<Morpheme>> morphemes = Morphemes(utf8);
+  if (!morphemes) return std::nullopt;
+  std::string out;
+  for (const Morpheme& m : *morphemes) out.append(m.reading.empty() ? m.surface : m.reading);
   return out;
 }
 #else
@@ -158,6 +167,10 @@ struct MecabReadingService::Impl {};
 std::unique_ptr<MecabReadingService> MecabReadingService::Create() { return nullptr; }
 
 std::optional<std::string> MecabReadingService::Reading(std::string_view) { return std::nullopt; }
+
+std::optional<std::vector<Morpheme>> MecabReadingService::Morphemes(std::string_view) {
+  return std::nullopt;
+}
 #endif
 
 MecabReadingService::MecabReadingService(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}

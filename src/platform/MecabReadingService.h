@@ -19,6 +19,7 @@ class MecabReadingService : public ReadingService {
   ~MecabReadingService() override;
 
   std::optional<std::string> Reading(std::string_view utf8) override;
+  std::optional<std::vector<Morpheme>> Morphemes(std::string_view utf8) override;
 
   // Katakana ァ to ン as hiragana; other text unchanged (ヴ, ヵ and ヶ have no
   // hiragana in CP932 and stay).

@@ -12,6 +12,10 @@ ReadingServiceFactory g_factory;
 
 }  // namespace
 
+std::optional<std::vector<Morpheme>> ReadingService::Morphemes(std::string_view) {
+  return std::nullopt;
+}
+
 std::unique_ptr<ReadingService> CreateReadingService() {
   ReadingServiceFactory factory;
   {

@@ -5,8 +5,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace crx {
+
+// One morpheme of an analysed text.
+struct Morpheme {
+  std::string surface;    // as it stands in the text
+  std::string reading;    // hiragana; empty when the service has none
+  bool particle = false;  // a particle of the grammar (助詞)
+};
 
 // The system's Japanese reading service: gives the kana reading of a text.
 // Readings are hiragana; what the service cannot read stays as written.
@@ -15,6 +23,9 @@ class ReadingService {
   virtual ~ReadingService() = default;
   // The reading of a UTF-8 text as UTF-8, or nothing when the request fails.
   virtual std::optional<std::string> Reading(std::string_view utf8) = 0;
+  // The morphemes of a UTF-8 text in order (UTF-8); their surfaces joined
+  // give the text. Nothing when the service cannot analyse text.
+  virtual std::optional<std::vector<Morpheme>> Morphemes(std::string_view utf8);
 };
 
 using ReadingServiceFactory = std::function<std::unique_ptr<ReadingService>()>;

@@ -100,7 +100,8 @@ TEST_F(ConvertTest, FurusatoTextLineByLine) {
   if (!test::HaveMido()) GTEST_SKIP() << "python3-mido is not installed";
   const std::string vocal = folder.File("furusato-vocal.mid");
   ASSERT_EQ(Convert({"-o", vocal, karaoke}), 0);
-  EXPECT_EQ(review, (Lines{"うさぎおいしかのやま", "こぶなつりしかのかわ", "ゆめはいまもめぐりて",
+  // The particle of 夢は is sung as it sounds.
+  EXPECT_EQ(review, (Lines{"うさぎおいしかのやま", "こぶなつりしかのかわ", "ゆめわいまもめぐりて",
                            "わすれがたきふるさと"}));
   Lines text = SequenceText(vocal);
   ASSERT_GE(text.size(), 18u + 50u);
@@ -127,12 +128,15 @@ TEST_F(ConvertTest, FurusatoTextLineByLine) {
   // Every syllable's lyric line, in order, the end record's last.
   const Lines kana = {"う", "さ", "ぎ", "お", "い", "し", "か", "の", "や", "ま", "こ",
                       "ぶ", "な", "つ", "り", "し", "か", "の", "か", "わ", "ゆ", "め",
-                      "は", "い", "ま", "も", "め", "ぐ", "り", "て", "わ", "す", "れ",
+                      "わ", "い", "ま", "も", "め", "ぐ", "り", "て", "わ", "す", "れ",
                       "が", "た", "き", "ふ", "る", "さ", "と", "あ"};
   Lines lyrics;
   for (const std::string& l : text)
     if (l.rfind("L0=\"", 0) == 0) lyrics.push_back(l.substr(4, l.find('"', 4) - 4));
   EXPECT_EQ(lyrics, kana);
+  EXPECT_EQ(std::count_if(text.begin(), text.end(),
+                          [](const std::string& l) { return l.starts_with("L0=\"わ\",\"w a\""); }),
+            3);  // かわ, ゆめわ, わすれ
   // The first and the last note, with their lengths (note minus 11 ticks).
   const auto first = std::find(text.begin(), text.end(), "[ID#0001]");
   ASSERT_NE(first, text.end());
@@ -143,6 +147,24 @@ TEST_F(ConvertTest, FurusatoTextLineByLine) {
   EXPECT_EQ(Lines(last, last + 3), (Lines{"[ID#0040]", "Length=1429", "Note#=65"}));
   EXPECT_EQ(std::count(text.begin(), text.end(), "IDS=不明"), 1);
   EXPECT_EQ(text.back(), "RateBPNum=0");
+}
+
+TEST_F(ConvertTest, ParticlesAsWrittenOnRequestAndUnreadLyricsNamedWithTheirTime) {
+  XfFileBuilder song;
+  song.Tempo(0, 500000).Tempo(960, 250000);
+  for (uint32_t k = 0; k < 5; ++k) song.Note(480 * k, 0, 60, 100, 470);
+  song.LyricsUtf8(0, 480, {"花", "は", "へ", "や", "♪"});
+  const std::string karaoke = song.WriteTo(folder.File("song.mid"));
+  const std::string vocal = folder.File("vocal.mid");
+
+  ASSERT_EQ(Convert({"-o", vocal, karaoke}), 0);
+  EXPECT_EQ(review, Lines{"はなわへや【♪】"});
+  // 960 ticks at 120 bpm, then 960 at 240 bpm: 1.5 s.
+  EXPECT_EQ(host.Messages(), Lines{"読みのない歌詞を「あ」で歌います: 「♪」0:01.5"});
+
+  host.Clear();
+  ASSERT_EQ(Convert({"--particles-as-written", "-o", vocal, karaoke}), 0);
+  EXPECT_EQ(review, Lines{"はなはへや【♪】"});
 }
 
 TEST_F(ConvertTest, OctavesMoveTheMelodyWithinTheSingableRange) {

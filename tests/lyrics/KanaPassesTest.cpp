@@ -263,6 +263,8 @@ TEST_F(KanaPassTest, JoinStopsBeforeALyricWithASingleByteCharacter) {
 TEST_F(KanaPassTest, LeadingMarkStaysInFrontOfTheReading) {
   Kanji({{"明日", "あした"}});
   EXPECT_EQ(RunKanji({">明", "日"}), (Texts{">あし", "た"}));
+  // A line break written with the word hides it no more than one of its own.
+  EXPECT_EQ(RunKanji({"/明", "日", "/明日"}), (Texts{"/あし", "た", "/あした"}));
 }
 
 TEST_F(KanaPassTest, SpreadingReportsReadingsItCannotPlace) {
