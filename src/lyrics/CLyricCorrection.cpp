@@ -1,10 +1,14 @@
 #include "lyrics/CLyricCorrection.h"
 
+#include <map>
+#include <span>
+
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CSyllableTable.h"
 #include "lyrics/CTextEditDlg.h"
 #include "lyrics/Cp932Text.h"
 #include "lyrics/LyricEvent.h"
+#include "lyrics/LyricLines.h"
 #include "midi/MidiEvent.h"
 #include "midi/MidiTrackData.h"
 #include "platform/UiServices.h"
@@ -53,15 +57,24 @@ int CLyricCorrection::Run(XfKaraokeData& song) {
 }
 
 int CLyricCorrection::Run(MidiTrackData& lyricTrack) {
+  // Where the line's reading marks は or へ as particles, the dialog starts
+  // with them as sung: the user only confirms.
+  std::map<int, std::string> sung;
+  for (SungParticleLyric& p : LyricLines::SungParticles(lyricTrack)) {
+    sung.emplace(p.event, std::move(p.text));
+  }
   int shown = 0;
   std::string context;
-  for (MidiEvent& event : lyricTrack.Events()) {
+  std::span<MidiEvent> events = lyricTrack.Events();
+  for (size_t index = 0; index < events.size(); ++index) {
+    MidiEvent& event = events[index];
     if (!LyricEvent::IsLyric(event)) continue;
     const std::string target = LyricEvent::Text(event);
     const std::string before = context;
     context += target;
     if (NeedsCorrection(target)) {
-      CTextEditDlg dialog(context, target);
+      auto particles = sung.find(static_cast<int>(index));
+      CTextEditDlg dialog(context, particles != sung.end() ? particles->second : target);
       Ui().RunModal(dialog);
       ++shown;
       const std::string& corrected = dialog.Target();

@@ -10,8 +10,9 @@ class XfKaraokeData;
 
 // The correction pass of step 2: walks the lyric events in order and opens
 // CTextEditDlg for every lyric that is not plain kana or holds "は" or "へ",
-// with the last 16 bytes of the lyrics before it as context. A corrected,
-// non-empty lyric rewrites its event.
+// with the last 16 bytes of the lyrics before it as context; a lyric whose
+// は or へ its line reads as a particle is offered with them as sung (わ,
+// え). A corrected, non-empty lyric rewrites its event.
 class CLyricCorrection {
  public:
   static constexpr size_t kContextBytes = 16;

@@ -12,6 +12,7 @@
 #include "lyrics/CVocaloid.h"
 #include "lyrics/LyricEvent.h"
 #include "midi/MidiTrackData.h"
+#include "platform/ReadingService.h"
 #include "platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/XfFileBuilder.h"
@@ -83,6 +84,15 @@ TEST_F(CorrectionTest, ClosingParticleBecomesTheSungSoundOnlyAtTheEnd) {
   EXPECT_EQ(shown[1].caption, "「は」を「わ」に変更");
   EXPECT_EQ(shown[2].caption, "「へ」を「え」に変更");
   EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(CorrectionTest, AParticleOfTheLineIsOfferedAsSungAndConfirmedBySkip) {
+  if (CreateReadingService() == nullptr) GTEST_SKIP() << "no reading service";
+  EXPECT_EQ(Run({"ゆめ", "は", "いまも", "はなが", "さく"}),
+            (Lines{"ゆめ", "わ", "いまも", "はなが", "さく"}));
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].target, "わ");      // the particle, as sung
+  EXPECT_EQ(shown[1].target, "はなが");  // a word's は stays
 }
 
 TEST_F(CorrectionTest, TextThatIsNotKanaKeepsTheDialogOpenUntilCorrected) {
