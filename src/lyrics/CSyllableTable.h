@@ -43,6 +43,10 @@ class CSyllableTable {
   // table, else "a" with the consonant value 64.
   static PhoneticSymbol Phonetic(std::string_view syllable);
 
+  // The table read backwards: the syllable (UTF-8 kana) of the first row
+  // whose phonetic symbol is the given one; empty when no row holds it.
+  static std::string KanaOf(std::string_view phonetic);
+
   // True when the four bytes form one of the two-kana syllables.
   static bool IsTwoKanaSyllable(std::string_view fourBytes);
 };

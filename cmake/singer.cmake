@@ -1,0 +1,14 @@
+# The singer speaks through libespeak-ng and resamples with libsoxr.
+pkg_check_modules(ESPEAK_NG REQUIRED IMPORTED_TARGET espeak-ng)
+pkg_check_modules(SOXR REQUIRED IMPORTED_TARGET soxr)
+target_link_libraries(crx_singer PUBLIC PkgConfig::ESPEAK_NG PkgConfig::SOXR)
+
+# The workflow finds the singer in the start folder; the singer's tests run it.
+function(crx_singer_dependents)
+  foreach(t Cantorix test_singer)
+    if(TARGET ${t} AND TARGET CantorixSinger)
+      add_dependencies(${t} CantorixSinger)
+    endif()
+  endforeach()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL crx_singer_dependents)
