@@ -272,11 +272,13 @@ bool CSongSinger::Sing(std::vector<float>& out) {
   }
   out.resize(outputLength, 0.0f);
   // Digital silence outside what is sung.
-  std::vector<float> masked(out.size(), 0.0f);
+  std::sort(sounding.begin(), sounding.end());
+  size_t silentFrom = 0;
   for (auto [from, to] : sounding) {
-    for (size_t n = from * kUpsample; n < to * kUpsample && n < out.size(); ++n) masked[n] = out[n];
+    for (size_t n = silentFrom; n < from * kUpsample && n < out.size(); ++n) out[n] = 0.0f;
+    silentFrom = std::max(silentFrom, to * kUpsample);
   }
-  out.swap(masked);
+  for (size_t n = silentFrom; n < out.size(); ++n) out[n] = 0.0f;
   CVocalLevel::Apply(out, sung_, kOutputRate);
   timings_.signalSeconds =
       std::chrono::duration<double>(Clock::now() - begin).count() - timings_.synthesisSeconds;

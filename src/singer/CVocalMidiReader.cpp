@@ -91,8 +91,9 @@ CVocalMidiReader::Result CVocalMidiReader::FromBytes(std::span<const uint8_t> by
       return result;
     }
     if (id == kTrackId) {
-      const size_t chunkSize = kChunkHeaderSize + length;
-      const size_t capacity = std::max(chunkSize, kMidiLargeChunkCapacity);
+      // Room for the chunk and for an event per two of its bytes, the
+      // shortest an event can be.
+      const size_t capacity = 2 * (kChunkHeaderSize + size_t{length});
       std::unique_ptr<MidiTrackData> track =
           MidiTrackData::FromChunk(bytes, bytes.size(), start, capacity, 0);
       int64_t tick = 0;
