@@ -151,6 +151,10 @@ bool CSongSinger::Sing(std::vector<float>& out) {
   }
   const CTempoMap map(sequence_.tempos, sequence_.division);
   const size_t outputLength = OutputLength(sequence_);
+  if (outputLength > kMaxSeconds * kOutputRate) {
+    error_ = "the sequence lasts longer than " + std::to_string(kMaxSeconds) + " s";
+    return false;
+  }
   const size_t length = outputLength / kUpsample + 1;
   std::vector<float> track(length, 0.0f);
   CVibrato vibrato(length, kRate);

@@ -27,6 +27,8 @@ struct SingerTimings {
 class CSongSinger {
  public:
   static constexpr int kOutputRate = 44100;
+  // The longest sequence sung: an hour.
+  static constexpr size_t kMaxSeconds = 3600;
   // The default voice is female when the melody's median note is this or higher.
   static constexpr int kFemaleFromNote = 66;
 
@@ -36,7 +38,7 @@ class CSongSinger {
   CSongSinger& operator=(const CSongSinger&) = delete;
 
   // The voice at 44100 Hz, mono, as long as the sequence. False with Error()
-  // when the synthesizer fails.
+  // when the synthesizer fails or the sequence lasts longer than kMaxSeconds.
   bool Sing(std::vector<float>& out);
 
   const std::string& Error() const { return error_; }

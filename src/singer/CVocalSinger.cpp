@@ -30,6 +30,13 @@ bool CVocalSinger::Run(const std::string& midiPath, const std::string& wavePath,
     Show(read.error);
     return false;
   }
+  const size_t length = CSongSinger::OutputLength(read.sequence);
+  if (length > CSongSinger::kMaxSeconds * CSongSinger::kOutputRate) {
+    Show("the sequence of " + midiPath + " lasts " +
+         std::to_string(length / CSongSinger::kOutputRate) + " s, longer than the " +
+         std::to_string(CSongSinger::kMaxSeconds) + " s a song may last");
+    return false;
+  }
   const SingerVoice chosen = voice.value_or(CSongSinger::VoiceForMelody(read.sequence));
   CSongSinger singer(read.sequence, chosen);
   std::vector<float> samples;

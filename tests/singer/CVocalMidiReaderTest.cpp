@@ -139,6 +139,18 @@ TEST_F(ReaderTest, NoteNumbersAndLengthsOutOfRange) {
   ExpectRefused("the vibrato handle [h#0002] is missing");
 }
 
+TEST_F(ReaderTest, ASequenceLongerThanAnHourIsRefusedBeforeSinging) {
+  std::string text = OneNoteText("Length=480\nNote#=60\nLyricHandle=h#0001\n",
+                                 "[h#0001]\nL0=\"a\",\"a\",1,0,0,0\n");
+  const std::string end = "8160=EOS";
+  text.replace(text.find(end), end.size(), "2000000000=EOS");
+  WriteTexts({"DM:0000:" + text});
+  EXPECT_FALSE(CVocalSinger::Run(midi, wave, std::nullopt));
+  EXPECT_EQ(host.Messages(), Lines{"CantorixSinger: the sequence of " + midi +
+                                   " lasts 2083333 s, longer than the 3600 s a song may last"});
+  EXPECT_EQ(test::ReadFileBytes(wave), "");
+}
+
 TEST_F(ReaderTest, AnEmptySequence) {
   WriteTexts(
       {"DM:0000:[Common]\nVersion=DSB301\n[EventList]\n0=ID#0000\n7680=EOS\n[ID#0000]\n"
