@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "lyrics/CSyllableTable.h"
@@ -38,6 +39,9 @@ constexpr double kDefaultVibratoFromSeconds = 0.5;
 constexpr double kDefaultVibratoDelaySeconds = 0.25;
 constexpr double kDefaultVibratoCents = 25;
 constexpr double kDefaultVibratoRate = 5.5;
+
+constexpr const char* kNasalKa = "き゜";
+constexpr const char* kNasalKaSung = "に";
 
 constexpr double kA4 = 440.0;
 constexpr int kA4Note = 69;
@@ -133,6 +137,10 @@ std::string CSongSinger::KanaOf(size_t index, std::string& previousVowel) {
   if (note.lyric.rfind(longVowel, 0) == 0 && !previousVowel.empty()) return previousVowel;
   if (note.lyric == smallTsu || note.lyric == smallTsuKatakana) return {};
   std::string kana = CSyllableTable::KanaOf(note.phonetic);
+  // The nasal ka-row mark is read out by name: its syllables sing on the
+  // nasal they stand for.
+  const size_t nasal = kana.find(kNasalKa);
+  if (nasal != std::string::npos) kana.replace(nasal, std::strlen(kNasalKa), kNasalKaSung);
   if (kana.empty()) {
     if (std::find(unknown_.begin(), unknown_.end(), note.phonetic) == unknown_.end())
       unknown_.push_back(note.phonetic);

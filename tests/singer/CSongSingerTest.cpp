@@ -135,6 +135,25 @@ TEST_F(SingingTest, AFourSecondNoteIsHeldWithoutAGap) {
   }
 }
 
+TEST_F(SingingTest, SmallTsuRestsAndALongVowelHoldsTheVowelBefore) {
+  // こ, a long vowel a tone higher joined to it, a small tsu, then か.
+  test::SungWave w =
+      Sing({Syllable(0, 60, 480, "こ"), Syllable(480, 62, 480, "ー"), Syllable(960, 62, 480, "っ"),
+            Syllable(1440, 64, 480, "か"), EndRecord(1920)},
+           {{0, 500000}}, SingerVoice::Male);
+  // No gap where the long vowel joins; it sings at its own note.
+  for (double t = kLeadIn + 0.1; t < kLeadIn + 0.9; t += 0.01)
+    EXPECT_GT(test::RmsDb(w.left, kRate, t, t + 0.01), -40) << "at " << t - kLeadIn;
+  EXPECT_NEAR(
+      test::Cents(test::MedianPitch(w.left, kRate, kLeadIn + 0.6, kLeadIn + 0.9), test::NoteHz(62)),
+      0, 10);
+  // The small tsu is silence until the consonant of the next note.
+  for (size_t k = static_cast<size_t>((kLeadIn + 1.01) * kRate);
+       k < static_cast<size_t>((kLeadIn + 1.2) * kRate); ++k)
+    ASSERT_EQ(w.left[k], 0.0f) << static_cast<double>(k) / kRate - kLeadIn;
+  EXPECT_NEAR(test::VoicedOnset(w.left, kRate, kLeadIn + 1.4, kLeadIn + 1.7), kLeadIn + 1.5, 0.02);
+}
+
 TEST_F(SingingTest, SymbolsWithoutKanaAreSungOnTheirVowelWithOneMessage) {
   VocalNote odd = Syllable(0, 60, 400, "あ");
   odd.phonetic = "Q o";
