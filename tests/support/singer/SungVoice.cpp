@@ -16,7 +16,7 @@ namespace crx::test {
 namespace {
 
 constexpr double kFrameSeconds = 0.04;
-constexpr double kHopSeconds = 0.01;
+constexpr double kHopSeconds = 0.02;
 constexpr double kLowestHz = 70;
 constexpr double kHighestHz = 1000;
 constexpr double kVoicedCorrelation = 0.8;

@@ -25,7 +25,7 @@ struct SungWave {
 SungWave ReadSungWave(const std::string& path);
 
 // The pitch tracker of the tests: normalised autocorrelation over frames of
-// 40 ms every 10 ms between 70 and 1000 Hz; a frame is voiced when its best
+// 40 ms every 20 ms between 70 and 1000 Hz; a frame is voiced when its best
 // correlation passes 0.8. The median of the voiced frames in [from, to)
 // seconds, 0 when none is voiced.
 double MedianPitch(const std::vector<float>& samples, int rate, double from, double to);
