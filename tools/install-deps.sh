@@ -13,4 +13,5 @@ apt-get install -y --no-install-recommends \
   fonts-ipafont-gothic clang-14 libclang-rt-14-dev clang-format \
   lame ffmpeg midicsv python3 python3-mido sox \
   jcadencii default-jre-headless fluidsynth libebur128-dev \
+  libespeak-ng-dev libsoxr-dev praat \
   tesseract-ocr tesseract-ocr-jpn imagemagick

@@ -287,6 +287,12 @@ bool CSyllableTable::IsSingable(std::string_view syllable) {
   return GetTables().phonetic.count(ToHiragana(syllable)) != 0;
 }
 
+std::string CSyllableTable::KanaOf(std::string_view phonetic) {
+  for (const PhoneticRow& row : kPhoneticTable)
+    if (phonetic == row.phonetic) return row.syllable;
+  return {};
+}
+
 std::vector<SyllableEntry> CSyllableTable::Split(std::string_view lyric, bool singleByteOnly) {
   const Tables& t = GetTables();
   const std::string text = ToHiragana(lyric);

@@ -48,6 +48,9 @@ class CSyllableTable {
   // True when the syllable (katakana first become hiragana) has a row in the
   // phonetic table: the split can sing it.
   static bool IsSingable(std::string_view syllable);
+  // The table read backwards: the syllable (UTF-8 kana) of the first row
+  // whose phonetic symbol is the given one; empty when no row holds it.
+  static std::string KanaOf(std::string_view phonetic);
 
   // True when the four bytes form one of the two-kana syllables.
   static bool IsTwoKanaSyllable(std::string_view fourBytes);

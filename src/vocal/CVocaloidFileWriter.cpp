@@ -96,15 +96,17 @@ void CVocaloidFileWriter::BuildConductor(MidiTrackData& track) {
   }
   track.AppendTimeSignature();
   // The tempo at tick 0 is the one just written; every tempo after tick 0
-  // follows at its own tick.
+  // follows four measures later than in the song, where the notes stand
+  // after the pre-measures, so that the tempo changes under the same note.
   long long tick = 0;
   long long copiedTick = 0;
   for (const MidiEvent& e : source_.Events()) {
     tick += e.delta;
     if (!e.IsMeta(kMetaTempo) || tick == 0) continue;
+    const long long sequenceTick = tick + CVocalSequence::kPreMeasureTicks;
     MidiEvent copy = MidiEvent::CopyOf(&e);
-    copy.delta = static_cast<int>(tick - copiedTick);
-    copiedTick = tick;
+    copy.delta = static_cast<int>(sequenceTick - copiedTick);
+    copiedTick = sequenceTick;
     if (!track.Append(std::move(copy))) break;
   }
   track.AppendEndOfTrack();

@@ -87,7 +87,7 @@ TEST_F(VocalFileTest, TwoRecordsGiveTheTwoTracksEventByEvent) {
   Lines seen = Write(notes, *main);
 
   Lines expected = {"file 1 2 480",       "track 0 Master Track", "tempo 0 500000",
-                    "timesig 0 4/4 18 8", "tempo 960 400000",     "end 960",
+                    "timesig 0 4/4 18 8", "tempo 8640 400000",    "end 8640",
                     "track 1 Voice1"};
   for (const std::string& text :
        CVocalSequence::PackTextEvents(CVocalSequence::TextGroups(notes, "Alto")))
@@ -102,15 +102,15 @@ TEST_F(VocalFileTest, TwoRecordsGiveTheTwoTracksEventByEvent) {
 
 TEST_F(VocalFileTest, TempoMapWithoutATempoAtTickZero) {
   // No tempo at tick 0: 600000 there, and the song's first tempo still
-  // follows at its own tick.
+  // follows, four measures later as the notes do.
   auto late = MainTrack({{960, 400000}, {1440, 450000}});
   std::vector<VocalNote> notes = {Syllable(0, 60, 100, "あ"), EndRecord(1920)};
   EXPECT_EQ(Only(Write(notes, *late), "tempo"),
-            (Lines{"tempo 0 600000", "tempo 960 400000", "tempo 1440 450000"}));
+            (Lines{"tempo 0 600000", "tempo 8640 400000", "tempo 9120 450000"}));
 
   // Two tempos at tick 0: the last one holds there, once.
   auto twice = MainTrack({{0, 500000}, {0, 520000}, {480, 400000}});
-  EXPECT_EQ(Only(Write(notes, *twice), "tempo"), (Lines{"tempo 0 520000", "tempo 480 400000"}));
+  EXPECT_EQ(Only(Write(notes, *twice), "tempo"), (Lines{"tempo 0 520000", "tempo 8160 400000"}));
   EXPECT_TRUE(host.Messages().empty());
 }
 
@@ -118,7 +118,7 @@ TEST_F(VocalFileTest, ZeroTempoAtTickZeroIsReportedAndLeftOut) {
   auto zero = MainTrack({{0, 0}, {960, 400000}});
   std::vector<VocalNote> notes = {Syllable(0, 60, 100, "あ"), EndRecord(1920)};
   Lines seen = Write(notes, *zero);
-  EXPECT_EQ(Only(seen, "tempo"), (Lines{"tempo 960 400000"}));
+  EXPECT_EQ(Only(seen, "tempo"), (Lines{"tempo 8640 400000"}));
   EXPECT_EQ(Only(seen, "timesig"), (Lines{"timesig 0 4/4 18 8"}));
   EXPECT_EQ(host.Messages(), Lines{"VOFW00000001 テンポの値が不正です。"});
   EXPECT_EQ(host.Records()[0].messageKind, MessageKind::ModuleError);
@@ -175,9 +175,31 @@ TEST_F(VocalFileTest, TheSingingEditorReadsNotesLyricsSymbolsAndTempo) {
   for (const std::string& f : view.faults)
     if (!f.empty()) faults.push_back(f);
   EXPECT_TRUE(faults.empty()) << faults.front();
-  EXPECT_EQ(view.lines, (Lines{"tempo 0 500000", "tempo 960 400000", "premeasure 4", "track Voice1",
-                               "singer 0 Alto 0", "note 7680 479 64 か|k a",
+  EXPECT_EQ(view.lines, (Lines{"tempo 0 500000", "tempo 8640 400000", "premeasure 4",
+                               "track Voice1", "singer 0 Alto 0", "note 7680 479 64 か|k a",
                                "note 8160 479 66 きゃ|k' a", "note 8640 959 67 ん|N"}));
+}
+
+TEST_F(VocalFileTest, TheEditorSingsEveryNoteAtTheKaraokeSongsTimeAcrossTempoChanges) {
+  if (!test::HaveVsqReader()) GTEST_SKIP() << "jcadencii or a Java runtime is not installed";
+  // 120 bpm, 150 bpm from the third beat, 100 bpm from the fifth.
+  auto main = MainTrack({{0, 500000}, {960, 400000}, {1920, 600000}});
+  std::vector<VocalNote> notes;
+  for (int i = 0; i < 6; ++i) notes.push_back(Syllable(i * 480, 60 + i, 479, "あ"));
+  notes.push_back(EndRecord(2880));
+  Write(notes, *main);
+  test::VsqView view = test::ReadSecondsWithVsqReader(path);
+  ASSERT_EQ(view.status, 0);
+  // Seconds of the karaoke song's beats under its own tempo map.
+  const double karaoke[6] = {0.0, 0.5, 1.0, 1.4, 1.8, 2.4};
+  const Lines seconds = Only(view.lines, "notesec");
+  ASSERT_EQ(seconds.size(), 6u);
+  // The lead-in: four 4/4 measures at the first tempo.
+  const double leadIn = 16 * 0.5;
+  for (size_t i = 0; i < seconds.size(); ++i) {
+    const double editor = std::stod(seconds[i].substr(seconds[i].rfind(' ') + 1));
+    EXPECT_NEAR(editor - leadIn, karaoke[i], 1e-6) << seconds[i];
+  }
 }
 
 TEST_F(VocalFileTest, MmidicsvReadsEveryControl) {

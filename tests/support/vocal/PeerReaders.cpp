@@ -58,15 +58,25 @@ bool HaveVsqReader() {
   return status == 0;
 }
 
-VsqView ReadWithVsqReader(const std::string& path, const std::string& peers) {
+namespace {
+VsqView RunVsqProbe(const std::string& path, const std::string& peers, const char* extra) {
   TempFolder errors;
   const std::string errorFile = errors.File("stderr.txt");
   VsqView view;
   view.lines = CommandLines(std::string("java -cp ") + kVsqJar + " " + peers + "VsqProbe.java " +
-                                ShellQuote(path) + " 2>" + ShellQuote(errorFile),
+                                ShellQuote(path) + extra + " 2>" + ShellQuote(errorFile),
                             &view.status);
   view.faults = SplitLines(ReadFileBytes(errorFile));
   return view;
+}
+}  // namespace
+
+VsqView ReadWithVsqReader(const std::string& path, const std::string& peers) {
+  return RunVsqProbe(path, peers, "");
+}
+
+VsqView ReadSecondsWithVsqReader(const std::string& path, const std::string& peers) {
+  return RunVsqProbe(path, peers, " seconds");
 }
 
 bool HaveMidicsv() {

@@ -31,6 +31,10 @@ struct VsqView {
   int status = -1;
 };
 VsqView ReadWithVsqReader(const std::string& path, const std::string& peers CRX_PEERS_DEFAULT);
+// The same with a line "notesec CLOCK SECONDS" per note: the time at which
+// the editor sings it under its tempo map.
+VsqView ReadSecondsWithVsqReader(const std::string& path,
+                                 const std::string& peers CRX_PEERS_DEFAULT);
 
 // midicsv's rows of a MIDI file (exit status in status).
 bool HaveMidicsv();

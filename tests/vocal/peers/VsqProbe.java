@@ -5,6 +5,8 @@
 //   track NAME
 //   singer CLOCK IDS PROGRAM
 //   note CLOCK LENGTH NOTE LYRIC|PHONETIC
+// and with a second argument "seconds", per note:
+//   notesec CLOCK SECONDS
 import java.io.PrintStream;
 import java.util.Iterator;
 import org.kbinani.vsq.TempoTableEntry;
@@ -29,6 +31,8 @@ public class VsqProbe {
         VsqEvent e = it.next();
         out.println("note " + e.Clock + " " + e.ID.getLength() + " " + e.ID.Note + " "
             + e.ID.LyricHandle.L0.Phrase + "|" + e.ID.LyricHandle.L0.getPhoneticSymbol());
+        if (args.length > 1 && args[1].equals("seconds"))
+          out.println("notesec " + e.Clock + " " + vsq.getSecFromClock(e.Clock));
       }
     }
   }

@@ -1,0 +1,92 @@
+// Singing the vocal MIDI of a four-minute song of 600 notes: reading it,
+// saying every syllable, stretching, vibrato, resampling and level. Reports
+// the share of the time spent in the speech synthesizer.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "lyrics/CSyllableTable.h"
+#include "midi/MidiTrackData.h"
+#include "platform/ScriptedHost.h"
+#include "platform/TextCodec.h"
+#include "platform/UiServices.h"
+#include "singer/CSongSinger.h"
+#include "singer/CVocalMidiReader.h"
+#include "vocal/CVocaloidFileWriter.h"
+
+namespace {
+
+struct SilentHost : crx::ScriptedHost {
+  void ShowMessage(std::string_view, crx::MessageKind) override {}
+};
+
+// 600 notes of an eighth or a quarter at 120 quarter notes a minute, in
+// phrases of eight with a rest after each, over a range of an octave and a
+// half: about four minutes.
+std::vector<crx::VocalNote> SongRecords() {
+  const char* kana[] = {"か", "きゃ", "ち", "ら", "ん", "ふぃ", "あ", "と", "さ", "な", "ま", "は",
+                        "よ", "る",   "が", "し", "つ", "で",   "み", "う", "れ", "ほ", "ぴ"};
+  const int melody[] = {0, 2, 4, 5, 7, 9, 11, 12, 14, 16, 17, 19, 12, 7, 4, 2};
+  std::vector<crx::VocalNote> notes;
+  int tick = 0;
+  for (int i = 0; i < 600; ++i) {
+    crx::VocalNote n;
+    n.startTick = tick;
+    n.noteNumber = 55 + melody[(i * 7) % 16];
+    n.length = (i % 3 == 0 ? 480 : 240) - 10;
+    n.lyric = crx::TextCodec::Utf8ToCp932(kana[(i * 5) % 23]).value_or("a");
+    crx::PhoneticSymbol s = crx::CSyllableTable::Phonetic(n.lyric);
+    n.phonetic = s.phonetic;
+    n.consonant = s.consonant;
+    notes.push_back(n);
+    tick += n.length + 10 + (i % 8 == 7 ? 480 : 0);
+  }
+  crx::VocalNote end = notes.front();
+  end.startTick = tick + 480;
+  end.noteNumber = crx::kEndNoteNumber;
+  end.length = 0;
+  notes.push_back(end);
+  return notes;
+}
+
+void BM_SingFourMinuteSong(benchmark::State& state) {
+  SilentHost host;
+  crx::ScopedUi scope(host);
+  const std::vector<crx::VocalNote> notes = SongRecords();
+  crx::MidiTrackData main;
+  main.SetForm(crx::kFormNotes);
+  main.AppendTempo(500000);
+  main.AppendEndOfTrack(notes.back().startTick);
+  char path[] = "/tmp/bench_singer_XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd >= 0) close(fd);
+  {
+    crx::CVocaloidFileWriter writer(notes, main, 0);
+    writer.Build("Alto", 0);
+    writer.Save(path);
+  }
+  double synthesis = 0, signal = 0, seconds = 0;
+  for (auto _ : state) {
+    crx::CVocalMidiReader::Result r = crx::CVocalMidiReader::FromFile(path);
+    crx::CSongSinger singer(r.sequence, crx::SingerVoice::Female);
+    std::vector<float> out;
+    if (!singer.Sing(out)) state.SkipWithError(singer.Error().c_str());
+    benchmark::DoNotOptimize(out.data());
+    synthesis += singer.Timings().synthesisSeconds;
+    signal += singer.Timings().signalSeconds;
+    seconds = static_cast<double>(out.size()) / crx::CSongSinger::kOutputRate;
+  }
+  std::remove(path);
+  const double total = synthesis + signal;
+  state.counters["song_s"] = seconds;
+  state.counters["espeak_share"] = total > 0 ? synthesis / total : 0;
+  state.counters["signal_share"] = total > 0 ? signal / total : 0;
+}
+BENCHMARK(BM_SingFourMinuteSong)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,3 @@
+#include "singer/SingerCommand.h"
+
+int main(int argc, char** argv) { return crx::RunSingerCommand(argc, argv); }

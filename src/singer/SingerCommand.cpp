@@ -1,0 +1,74 @@
+#include "singer/SingerCommand.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "foundation/FileHelpers.h"
+#include "platform/ConsoleHost.h"
+#include "platform/UiServices.h"
+#include "singer/CVocalSinger.h"
+
+namespace crx {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: CantorixSinger [-o OUT.wav] [--voice female|male] VOCAL.mid\n"
+    "  Sings the vocal MIDI into a WAV file (44100 Hz, 16-bit stereo), by default\n"
+    "  the vocal MIDI's path with the extension \".wav\".\n"
+    "  -o OUT.wav            the WAV file to write\n"
+    "  --voice female|male   the voice; by default it follows the melody's range\n"
+    "  --help | --version\n";
+
+int Fail(const std::string& reason) {
+  std::fprintf(stderr, "CantorixSinger: %s\n%s", reason.c_str(), kUsage);
+  return 1;
+}
+
+}  // namespace
+
+int RunSingerCommand(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::string midi;
+  std::string wave;
+  std::optional<SingerVoice> voice;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("CantorixSinger %s\n", CRX_VERSION);
+      return 0;
+    }
+    if (a == "-o" || a == "--voice") {
+      if (i + 1 >= args.size()) return Fail(a + " needs a value");
+      const std::string& value = args[++i];
+      if (a == "-o") {
+        wave = value;
+      } else if (value == "female") {
+        voice = SingerVoice::Female;
+      } else if (value == "male") {
+        voice = SingerVoice::Male;
+      } else {
+        return Fail("--voice takes female or male: " + value);
+      }
+      continue;
+    }
+    if (a.size() > 1 && a[0] == '-') return Fail("unknown option " + a);
+    if (!midi.empty()) return Fail("one vocal MIDI file is needed");
+    midi = a;
+  }
+  if (midi.empty()) return Fail("one vocal MIDI file is needed");
+  if (wave.empty()) wave = CVocalSinger::DefaultWavePath(midi);
+  if (wave == midi) return Fail("the WAV would overwrite the vocal MIDI: " + wave);
+
+  ConsoleHost host;
+  ScopedUi scope(host);
+  const bool sung = CVocalSinger::Run(midi, wave, voice);
+  return sung && FileExists(wave) != 0 ? 0 : 1;
+}
+
+}  // namespace crx

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace crx {
+
+// The singer's command line: CantorixSinger [-o OUT.wav] [--voice female|male]
+// VOCAL.mid. 0 when the WAV exists afterwards, 1 otherwise.
+int RunSingerCommand(int argc, char** argv);
+
+}  // namespace crx
