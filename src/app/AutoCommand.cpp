@@ -38,21 +38,11 @@ constexpr const char* kAutoUsage =
     "  --singer PROGRAM  the singing-voice program for this run\n"
     "  --title, --composer, --lyricist\n"
     "                    the video's texts (default: the karaoke file's information)\n";
-constexpr int kMaxOctaves = 10;
 constexpr auto kTickInterval = std::chrono::milliseconds(500);
 
 int Fail(const std::string& reason) {
   std::fprintf(stderr, "Cantorix auto: %s\n%s", reason.c_str(), kAutoUsage);
   return 1;
-}
-
-std::optional<int> ParseOctaves(std::string_view text) {
-  int v = 0;
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
-  if (v < -kMaxOctaves || v > kMaxOctaves) return std::nullopt;
-  return v;
 }
 
 std::optional<int> ParseMode(std::string_view text) {
@@ -84,7 +74,7 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Options& 
         o.mode = ParseMode(value);
         if (!o.mode) return "--mode is wav, mp3 or wmv: " + value;
       } else if (a == "--octave") {
-        std::optional<int> v = ParseOctaves(value);
+        std::optional<int> v = VocalPipeline::ParseOctaveShift(value);
         if (!v) return "--octave takes a whole number from -10 to 10: " + value;
         o.octaves = *v;
       } else if (a == "--singer") {

@@ -28,7 +28,6 @@ constexpr const char* kConvertUsage =
     "  -o VOCAL.mid  the vocal MIDI (default: out.mid beside KARAOKE.mid)\n";
 constexpr const char* kVocalMidiName = "out.mid";
 constexpr const char* kSameNameMessage = "元のmidiファイルと同じ名前は指定できません。";
-constexpr int kMaxOctaves = 10;
 // The melody channel of the main program: MIDI channel 1.
 constexpr int kMelodyChannel = 0;
 
@@ -40,15 +39,6 @@ int Fail(const std::string& reason) {
 int Stop(const std::string& reason) {
   std::fprintf(stderr, "Cantorix convert: %s\n", reason.c_str());
   return 1;
-}
-
-std::optional<int> ParseOctaves(std::string_view text) {
-  int v = 0;
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
-  if (v < -kMaxOctaves || v > kMaxOctaves) return std::nullopt;
-  return v;
 }
 
 }  // namespace
@@ -82,7 +72,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut
       if (a == "-o") {
         output = value;
       } else {
-        std::optional<int> parsed = ParseOctaves(value);
+        std::optional<int> parsed = VocalPipeline::ParseOctaveShift(value);
         if (!parsed) return Fail("--octave takes a whole number from -10 to 10: " + value);
         octaves = *parsed;
       }

@@ -1,6 +1,7 @@
 #include "app/VocalPipeline.h"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <mutex>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "lyrics/CVocaloidConvert.h"
 #include "lyrics/CVocaloidConvertInternalData.h"
 #include "midi/MidiTrackData.h"
+#include "midi/TempoMap.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
 #include "vocal/CVocalistList.h"
@@ -19,27 +21,6 @@ namespace crx {
 namespace {
 
 constexpr int kTenths = 10;
-constexpr double kDefaultTempo = 500000.0;  // microseconds per quarter note
-constexpr double kMicroseconds = 1e6;
-
-// The time of an absolute tick in seconds, through the tempos of the track.
-double SecondsAt(const MidiTrackData& track, int64_t tick, int division) {
-  if (division <= 0) return 0;
-  double seconds = 0;
-  double tempo = kDefaultTempo;
-  int64_t at = 0;
-  int64_t time = 0;
-  for (const MidiEvent& event : track.Events()) {
-    time += event.delta;
-    if (time >= tick) break;
-    if (!event.IsMeta(kMetaTempo) || event.value <= 0) continue;
-    seconds += static_cast<double>(time - at) * tempo / division / kMicroseconds;
-    at = time;
-    tempo = event.value;
-  }
-  return seconds + static_cast<double>(tick - at) * tempo / division / kMicroseconds;
-}
-
 // Passes every request on to the installed host and notes whether one of the
 // conversion's limit messages went by.
 class LimitWatch : public UiServices {
@@ -156,8 +137,9 @@ ConversionOutcome VocalPipeline::ConvertLyrics(XfKaraokeData& song, CVocaloid& v
 std::string VocalPipeline::UnsungMessage(const std::vector<UnsungLyric>& unsung,
                                          const XfKaraokeData& song) {
   std::string text = kUnsungMessage;
+  const TempoMap tempos(song.MainTrack(), song.Division());
   for (size_t i = 0; i < unsung.size() && i < kMaxUnsungNamed; ++i) {
-    const double seconds = SecondsAt(song.MainTrack(), unsung[i].tick, song.Division());
+    const double seconds = tempos.Seconds(unsung[i].tick);
     const auto tenths = static_cast<long long>(seconds * kTenths + 0.5);
     char time[32];
     std::snprintf(time, sizeof time, "%lld:%02lld.%lld", tenths / (60 * kTenths),
@@ -174,6 +156,15 @@ bool VocalPipeline::WriteVocalMidi(const CVocaloid& vocaloid, const XfKaraokeDat
                                    const std::string& path, const std::string& voiceFolder) {
   CVocalistList voices(voiceFolder);
   return CVocaloidFileWriter::WriteVocalFile(vocaloid, voices, path, song.MainTrack());
+}
+
+std::optional<int> VocalPipeline::ParseOctaveShift(std::string_view text) {
+  int v = 0;
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
+  if (v < -kMaxOctaveShift || v > kMaxOctaveShift) return std::nullopt;
+  return v;
 }
 
 }  // namespace crx

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +61,10 @@ class VocalPipeline {
   // that many times, then its OK check, which shows kRangeMessage and
   // refuses a range outside 12 to 115.
   static MelodyRangeChooser OctaveShift(int octaves);
+  // "--octave N" of the headless commands: a whole number from -10 to 10,
+  // "+" allowed; nothing when the text is not one.
+  static constexpr int kMaxOctaveShift = 10;
+  static std::optional<int> ParseOctaveShift(std::string_view text);
   static bool IsSingable(const MelodyRange& range);
 
   // Names the lyrics that could not be read, with their times.

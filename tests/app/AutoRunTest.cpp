@@ -12,6 +12,7 @@
 #include "app/CFullAutoRun.h"
 #include "foundation/FixedField.h"
 #include "platform/ScriptedHost.h"
+#include "support/app/StandInStart.h"
 #include "support/audio/AudioSamples.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
@@ -55,13 +56,8 @@ double Strength(const std::vector<int16_t>& s, size_t from, size_t count, double
 // A start folder with the shipped companions, the real renderer and
 // stand-in programs; a karaoke song in a folder of its own; the working
 // folder in a temporary configuration home.
-struct AutoRunTest : ::testing::Test {
-  AutoRunTest() {
-    if (const char* old = std::getenv("XDG_CONFIG_HOME")) oldConfig = old;
-    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
-    for (const char* name : {"kanji.csv", "english.csv", "white.bmp", "TunepressCRX"}) {
-      fs::create_symlink(std::string(CRX_START_FOLDER) + "/" + name, start.File(name));
-    }
+struct AutoRunTest : ::testing::Test, test::StandInStart {
+  AutoRunTest() : StandInStart({"kanji.csv", "english.csv", "white.bmp", "TunepressCRX"}) {
     fs::create_symlink(kStandInSinger, start.File("CantorixSinger"));
     Program("lame", "cp \"$1\" \"$2\"");
     Program("Lyricreel", ": > \"$3\"");
@@ -73,18 +69,7 @@ struct AutoRunTest : ::testing::Test {
     song.LyricsUtf8(480, 480, {"さ", "く", "ら", "よ"});
     karaoke = song.WriteTo(songs.File("song.mid"));
   }
-  ~AutoRunTest() override {
-    dialog.reset();
-    if (oldConfig)
-      setenv("XDG_CONFIG_HOME", oldConfig->c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
-  }
-  void Program(const std::string& name, const std::string& body) {
-    fs::remove(start.File(name));
-    test::WriteFileBytes(start.File(name), "#!/bin/sh\n" + body + "\n");
-    fs::permissions(start.File(name), fs::perms::owner_all);
-  }
+  ~AutoRunTest() override { dialog.reset(); }
   Dlg& Open(int mode) {
     ProgramLocations where{start.Path(), {start.File("CantorixSinger")}, {start.File("lame")}, {}};
     dialog = std::make_unique<Dlg>(OutsidePrograms(where, ProgramWaits{3000, 3000, 20, 50}));
@@ -102,8 +87,7 @@ struct AutoRunTest : ::testing::Test {
   }
   bool Exists(const std::string& name) const { return fs::exists(songs.File(name)); }
 
-  TempFolder start, songs, config;
-  std::optional<std::string> oldConfig;
+  TempFolder songs;
   ScriptedHost host;
   ScopedUi scope{host};
   std::string karaoke;

@@ -13,6 +13,7 @@
 #include "lyrics/CMelodyDlg.h"
 #include "midi/MidiEvent.h"
 #include "platform/ScriptedHost.h"
+#include "support/app/StandInStart.h"
 #include "support/audio/WavBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
@@ -28,13 +29,9 @@ using Dlg = CCantorixDlg;
 // A start folder with the shipped companions, the real renderer when asked
 // for, and stand-in outside programs written as shell scripts; the working
 // folder in a temporary configuration home.
-struct MainDialogTest : ::testing::Test {
-  MainDialogTest() {
-    if (const char* old = std::getenv("XDG_CONFIG_HOME")) oldConfig = old;
-    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
-    for (const char* name : {"kanji.csv", "english.csv", "white.bmp", "help", "TunepressCRX"}) {
-      fs::create_symlink(std::string(CRX_START_FOLDER) + "/" + name, start.File(name));
-    }
+struct MainDialogTest : ::testing::Test, test::StandInStart {
+  MainDialogTest()
+      : StandInStart({"kanji.csv", "english.csv", "white.bmp", "help", "TunepressCRX"}) {
     std::vector<uint8_t> samples;
     for (int i = 0; i < 44100 * 2; ++i) {  // a second of a square wave
       const int16_t v = (i / 100) % 2 ? 8000 : -8000;
@@ -57,17 +54,7 @@ struct MainDialogTest : ::testing::Test {
     song.LyricsUtf8(0, 480, {"さ", "く", "ら", "さ", "く", "ら", "や", "よ"});
     karaoke = song.WriteTo(songs.File("song.mid"));
   }
-  ~MainDialogTest() override {
-    dialog.reset();
-    if (oldConfig)
-      setenv("XDG_CONFIG_HOME", oldConfig->c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
-  }
-  void Program(const std::string& name, const std::string& body) {
-    test::WriteFileBytes(start.File(name), "#!/bin/sh\n" + body + "\n");
-    fs::permissions(start.File(name), fs::perms::owner_all);
-  }
+  ~MainDialogTest() override { dialog.reset(); }
   Dlg& Open() {
     ProgramLocations where{
         start.Path(), {start.File("CantorixSinger")}, {start.File("lame")}, {start.File("editor")}};
@@ -110,8 +97,7 @@ struct MainDialogTest : ::testing::Test {
     ASSERT_EQ(Buttons(*dialog), "x4 r123 e");
   }
 
-  TempFolder start, songs, config;
-  std::optional<std::string> oldConfig;
+  TempFolder songs;
   ScriptedHost host;
   ScopedUi scope{host};
   std::string karaoke;
