@@ -117,4 +117,12 @@ void ClassifyExclusive(MidiEvent& ev) {
   }
 }
 
+MidiEvent MakeFullMasterVolume() {
+  MidiEvent ev;
+  ev.kind = MidiKind::SysEx;
+  ev.SetData(kFullMasterVolumeMessage);
+  ClassifyExclusive(ev);
+  return ev;
+}
+
 }  // namespace crx
