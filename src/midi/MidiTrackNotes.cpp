@@ -17,6 +17,62 @@ constexpr int kMaxChannel = 15;
 
 bool IsNoteKind(MidiKind k) { return k == MidiKind::NoteOn || k == MidiKind::NoteOff; }
 
+// Where a Note ends: the NoteOff it becomes.
+struct NoteEnd {
+  int64_t time;
+  size_t note;  // index of its Note
+  int channel;
+  int number;
+};
+
+// Turns every Note into its NoteOn and returns the ends of the notes in time
+// order, a later note's first on a tie.
+std::vector<NoteEnd> TakeNoteEnds(std::vector<MidiEvent>& events,
+                                  const std::vector<int64_t>& times) {
+  std::vector<NoteEnd> ends;
+  for (size_t i = 0; i < events.size(); ++i) {
+    MidiEvent& ev = events[i];
+    if (ev.kind != MidiKind::Note) continue;
+    ends.push_back({times[i] + ev.duration, i, ev.channel, ev.note});
+    ev.kind = MidiKind::NoteOn;
+    ev.duration = 0;
+  }
+  std::sort(ends.begin(), ends.end(), [](const NoteEnd& a, const NoteEnd& b) {
+    return a.time != b.time ? a.time < b.time : a.note > b.note;
+  });
+  return ends;
+}
+
+// The events with a NoteOff for every end: each goes before the first event
+// at or after its time.
+std::vector<MidiEvent> MergeNoteOffs(std::vector<MidiEvent>& events,
+                                     const std::vector<int64_t>& times,
+                                     const std::vector<NoteEnd>& ends) {
+  std::vector<MidiEvent> merged;
+  merged.reserve(events.size() + ends.size());
+  int64_t previous = 0;
+  auto emitOff = [&](const NoteEnd& end) {
+    MidiEvent ev;
+    ev.kind = MidiKind::NoteOff;
+    ev.channel = end.channel;
+    ev.note = end.number;
+    ev.velocity = kNoteOffVelocity;
+    ev.delta = ClampToInt(end.time - previous);
+    previous = end.time;
+    merged.push_back(std::move(ev));
+  };
+  size_t k = 0;
+  for (size_t i = 0; i < events.size(); ++i) {
+    while (k < ends.size() && ends[k].time <= times[i]) emitOff(ends[k++]);
+    MidiEvent& ev = events[i];
+    ev.delta = ClampToInt(times[i] - previous);
+    previous = times[i];
+    merged.push_back(std::move(ev));
+  }
+  while (k < ends.size()) emitOff(ends[k++]);
+  return merged;
+}
+
 }  // namespace
 
 void MidiTrackData::PairNotes() {
@@ -90,52 +146,12 @@ void MidiTrackData::SplitNotes() {
   }
   Compact();
 
-  // Every NoteOff goes before the first event at or after its time; NoteOffs
-  // meeting in one gap are in time order, a later note's first on a tie.
   const std::vector<int64_t> times = AbsoluteTimes();
-  struct Off {
-    int64_t time;
-    size_t note;  // index of its Note
-    int channel;
-    int number;
-  };
-  std::vector<Off> offs;
-  for (size_t i = 0; i < events_.size(); ++i) {
-    MidiEvent& ev = events_[i];
-    if (ev.kind != MidiKind::Note) continue;
-    offs.push_back({times[i] + ev.duration, i, ev.channel, ev.note});
-    ev.kind = MidiKind::NoteOn;
-    ev.duration = 0;
-  }
-  if (events_.size() + offs.size() > static_cast<size_t>(maxEvents_)) {
+  std::vector<NoteEnd> ends = TakeNoteEnds(events_, times);
+  if (events_.size() + ends.size() > static_cast<size_t>(maxEvents_)) {
     MdtkError(kMdtkTooManyEvents);
   }
-  std::sort(offs.begin(), offs.end(), [](const Off& a, const Off& b) {
-    return a.time != b.time ? a.time < b.time : a.note > b.note;
-  });
-  std::vector<MidiEvent> merged;
-  merged.reserve(events_.size() + offs.size());
-  int64_t previous = 0;
-  auto emitOff = [&](const Off& off) {
-    MidiEvent ev;
-    ev.kind = MidiKind::NoteOff;
-    ev.channel = off.channel;
-    ev.note = off.number;
-    ev.velocity = kNoteOffVelocity;
-    ev.delta = ClampToInt(off.time - previous);
-    previous = off.time;
-    merged.push_back(std::move(ev));
-  };
-  size_t k = 0;
-  for (size_t i = 0; i < events_.size(); ++i) {
-    while (k < offs.size() && offs[k].time <= times[i]) emitOff(offs[k++]);
-    MidiEvent& ev = events_[i];
-    ev.delta = ClampToInt(times[i] - previous);
-    previous = times[i];
-    merged.push_back(std::move(ev));
-  }
-  while (k < offs.size()) emitOff(offs[k++]);
-  events_ = std::move(merged);
+  events_ = MergeNoteOffs(events_, times, ends);
   MoveEndOfTrackToEnd();
   form_ = kFormEvents;
   PutNoteOffsFirst();

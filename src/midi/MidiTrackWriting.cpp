@@ -26,6 +26,63 @@ constexpr int kPolyPressureDataLimit = 256;
 constexpr uint8_t kStatusMeta = 0xFF;
 constexpr std::array<uint8_t, 3> kEndOfTrackBytes = {0xFF, 0x2F, 0x00};
 
+// A channel message from the event's fields (a poly pressure as read when its
+// bytes are whole). False for any other kind.
+bool WriteChannelMessage(const MidiEvent& ev, ByteWriter& out) {
+  auto channelStatus = [&](int type, bool check) {
+    if (check && (ev.channel < 0 || ev.channel > kMaxChannel)) MdtkError(kMdtkBadChannel);
+    // The status always names a channel, whatever the stored one.
+    return static_cast<uint8_t>(type | (ev.channel & 0x0F));
+  };
+  auto dataByte = [](int v) { return static_cast<uint8_t>(v & kMaxDataByte); };
+  auto noteByte = [](int n) { return static_cast<uint8_t>(n < 0 || n > kMaxNoteNumber ? 0 : n); };
+
+  switch (ev.kind) {
+    case MidiKind::NoteOff:
+      out.U8(channelStatus(0x80, true));
+      out.U8(noteByte(ev.note));
+      out.U8(kNoteOffVelocity);
+      return true;
+    case MidiKind::NoteOn:
+      out.U8(channelStatus(0x90, true));
+      out.U8(noteByte(ev.note));
+      out.U8(dataByte(ev.velocity));
+      return true;
+    case MidiKind::PolyPressure: {
+      if (ev.DataLength() > kPolyPressureDataLimit) MdtkError(kMdtkPolyPressure);
+      auto bytes = ev.Bytes();
+      if (bytes.size() == 3 && (bytes[0] & 0xF0) == 0xA0) {
+        out.Bytes(bytes);
+      } else {
+        out.U8(channelStatus(0xA0, false));
+        out.U8(dataByte(ev.note));
+        out.U8(dataByte(ev.value));
+      }
+      return true;
+    }
+    case MidiKind::ControlChange:
+      out.U8(channelStatus(0xB0, true));
+      out.U8(dataByte(ev.subtype));
+      out.U8(dataByte(ev.value));
+      return true;
+    case MidiKind::ProgramChange:
+      out.U8(channelStatus(0xC0, true));
+      out.U8(dataByte(ev.value));
+      return true;
+    case MidiKind::ChannelPressure:
+      out.U8(channelStatus(0xD0, false));
+      out.U8(dataByte(ev.value));
+      return true;
+    case MidiKind::PitchBend:
+      out.U8(channelStatus(0xE0, false));
+      out.U8(dataByte(ev.note));
+      out.U8(dataByte(ev.value));
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 void MidiTrackData::Serialise(std::string_view chunkId) {
@@ -84,37 +141,7 @@ void MidiTrackData::Serialise(std::string_view chunkId) {
 }
 
 bool MidiTrackData::WriteEventBytes(const MidiEvent& ev, ByteWriter& out) const {
-  auto channelStatus = [&](int type, bool check) {
-    if (check && (ev.channel < 0 || ev.channel > kMaxChannel)) MdtkError(kMdtkBadChannel);
-    // The status always names a channel, whatever the stored one.
-    return static_cast<uint8_t>(type | (ev.channel & 0x0F));
-  };
-  auto dataByte = [](int v) { return static_cast<uint8_t>(v & kMaxDataByte); };
-  auto noteByte = [](int n) { return static_cast<uint8_t>(n < 0 || n > kMaxNoteNumber ? 0 : n); };
-
   switch (ev.kind) {
-    case MidiKind::NoteOff:
-      out.U8(channelStatus(0x80, true));
-      out.U8(noteByte(ev.note));
-      out.U8(kNoteOffVelocity);
-      return true;
-    case MidiKind::NoteOn:
-      out.U8(channelStatus(0x90, true));
-      out.U8(noteByte(ev.note));
-      out.U8(dataByte(ev.velocity));
-      return true;
-    case MidiKind::PolyPressure: {
-      if (ev.DataLength() > kPolyPressureDataLimit) MdtkError(kMdtkPolyPressure);
-      auto bytes = ev.Bytes();
-      if (bytes.size() == 3 && (bytes[0] & 0xF0) == 0xA0) {
-        out.Bytes(bytes);
-      } else {
-        out.U8(channelStatus(0xA0, false));
-        out.U8(dataByte(ev.note));
-        out.U8(dataByte(ev.value));
-      }
-      return true;
-    }
     case MidiKind::SysEx:
     case MidiKind::SysExEscape:
       if (ev.DataLength() == 0) {
@@ -123,28 +150,11 @@ bool MidiTrackData::WriteEventBytes(const MidiEvent& ev, ByteWriter& out) const 
       }
       out.Bytes(ev.Bytes());
       return true;
-    case MidiKind::ControlChange:
-      out.U8(channelStatus(0xB0, true));
-      out.U8(dataByte(ev.subtype));
-      out.U8(dataByte(ev.value));
-      return true;
-    case MidiKind::ProgramChange:
-      out.U8(channelStatus(0xC0, true));
-      out.U8(dataByte(ev.value));
-      return true;
-    case MidiKind::ChannelPressure:
-      out.U8(channelStatus(0xD0, false));
-      out.U8(dataByte(ev.value));
-      return true;
-    case MidiKind::PitchBend:
-      out.U8(channelStatus(0xE0, false));
-      out.U8(dataByte(ev.note));
-      out.U8(dataByte(ev.value));
-      return true;
     case MidiKind::Meta:
       WriteMetaBytes(ev, out);
       return true;
     default:
+      if (WriteChannelMessage(ev, out)) return true;
       MdtkError(kMdtkUndefinedEvent);
       return false;
   }
