@@ -8,11 +8,10 @@ namespace crx {
 // Each headless command lives in its own unit and is listed here.
 std::span<const CommandEntry> CantorixCommands() {
   static const CommandEntry kCommands[] = {
-      {"", nullptr},
       {"mix", RunMixCommand},
       {"convert", RunConvertCommand},
   };
-  return std::span<const CommandEntry>(kCommands).subspan(1);
+  return kCommands;
 }
 
 }  // namespace crx
