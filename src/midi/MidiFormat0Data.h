@@ -12,7 +12,7 @@
 namespace crx {
 
 // Capacity of a format 0 image.
-inline constexpr size_t kFormat0ImageCapacity = 393216;
+inline constexpr size_t kFormat0ImageCapacity = kMidiChunkCapacity;
 // Size of a header chunk ("MThd", length 6, format, tracks, division).
 inline constexpr size_t kMidiHeaderSize = 14;
 // A Mac binary header in front of "MThd".

@@ -12,7 +12,7 @@
 namespace crx {
 
 // Capacity of a format 1 image and its number of track slots.
-inline constexpr size_t kFormat1ImageCapacity = 983040;
+inline constexpr size_t kFormat1ImageCapacity = kMidiLargeChunkCapacity;
 inline constexpr int kMaxFormat1Tracks = 65;
 
 // A multi-track file being built: tracks, or their chunks joined in an image.

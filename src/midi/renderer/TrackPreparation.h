@@ -12,7 +12,7 @@ namespace crx::tp {
 
 // Capacities of the renderer's files: one image size for both formats, and
 // the tracks taken from a format 1 file (at most 32, half the image each).
-inline constexpr size_t kRendererImageCapacity = 393216;
+inline constexpr size_t kRendererImageCapacity = kMidiChunkCapacity;
 inline constexpr size_t kRendererTrackCapacity = kRendererImageCapacity / 2;
 inline constexpr int kRendererMaxTracks = 32;
 // The controller of the channel volume.
