@@ -12,9 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   MidiTrackData::SetRunningStatus(0);
   MidiFormat1Data file(480, 65536);
-  const size_t n = std::min(size - 1, file.Capacity());
-  std::copy_n(data + 1, n, file.Image().begin());
-  file.SetImageSize(n);
+  file.LoadImage(std::span<const uint8_t>(data + 1, size - 1));
   file.SetPosition(14);
   file.SetTrackCount(1 + data[0] % kMaxFormat1Tracks);
   file.SetForm(kFormRaw);

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "midi/MidiTrackData.h"
-#include "midi/renderer/MidiFormat0Data.h"
-#include "midi/renderer/MidiFormat1Data.h"
+#include "midi/renderer/MultiTrackSong.h"
 #include "midi/renderer/PrepareMidi.h"
+#include "midi/renderer/SingleTrackSong.h"
 #include "midi/renderer/TrackPreparation.h"
 
 namespace {
@@ -16,7 +16,7 @@ namespace {
 using namespace crx;
 
 void Prepare0(const std::vector<uint8_t>& image, int32_t percent, int off, int32_t beats) {
-  tp::MidiFormat0Data song(image);
+  tp::SingleTrackSong song(image);
   if (song.Form() != kFormRaw) {
     tp::ScaleVolume(song.Track(), percent);
     song.DeleteChannel(off);
@@ -24,12 +24,12 @@ void Prepare0(const std::vector<uint8_t>& image, int32_t percent, int off, int32
   }
   if (song.BuildImage()) {
     std::vector<uint8_t> again(song.ImageBytes().begin(), song.ImageBytes().end());
-    tp::MidiFormat0Data reread(again);
+    tp::SingleTrackSong reread(again);
   }
 }
 
 void Prepare1(const std::vector<uint8_t>& image, int32_t percent, int off, int32_t beats) {
-  tp::MidiFormat1Data song(image);
+  tp::MultiTrackSong song(image);
   for (int i = song.TrackCount() - 1; i >= 0; --i) {
     tp::ScaleVolume(*song.Track(i), percent);
     if (tp::TrackChannel(*song.Track(i)) == off) song.DeleteTrack(i);
@@ -38,7 +38,7 @@ void Prepare1(const std::vector<uint8_t>& image, int32_t percent, int off, int32
   for (int i = 0; i < song.TrackCount(); ++i) tp::AddLeadIn(*song.Track(i), ticks);
   song.BuildImage();
   std::vector<uint8_t> again(song.ImageBytes().begin(), song.ImageBytes().end());
-  tp::MidiFormat1Data reread(again);
+  tp::MultiTrackSong reread(again);
 }
 
 }  // namespace

@@ -9,12 +9,11 @@ namespace crx {
 // Each headless command lives in its own unit and is listed here.
 std::span<const CommandEntry> CantorixCommands() {
   static const CommandEntry kCommands[] = {
-      {"", nullptr},
       {"auto", RunAutoCommand},
       {"mix", RunMixCommand},
       {"convert", RunConvertCommand},
   };
-  return std::span<const CommandEntry>(kCommands).subspan(1);
+  return kCommands;
 }
 
 }  // namespace crx

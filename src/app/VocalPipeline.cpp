@@ -21,6 +21,7 @@ namespace crx {
 namespace {
 
 constexpr int kTenths = 10;
+
 // Passes every request on to the installed host and notes whether one of the
 // conversion's limit messages went by.
 class LimitWatch : public UiServices {

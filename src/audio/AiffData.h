@@ -16,7 +16,7 @@ class CAiffData {
   explicit CAiffData(const std::string& path);
   // Parses an image already in memory (the same checks and messages).
   explicit CAiffData(std::vector<uint8_t> image);
-  virtual ~CAiffData() = default;
+  ~CAiffData() = default;
   CAiffData(const CAiffData&) = delete;
   CAiffData& operator=(const CAiffData&) = delete;
 

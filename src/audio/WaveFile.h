@@ -34,7 +34,7 @@ class CWaveFile {
   // The format to write, or the one to expect when reading.
   CWaveFile(int channels, int sampleRate, int bitsPerSample);
   // Finishes and closes a file that is still open, so that nothing is lost.
-  virtual ~CWaveFile();
+  ~CWaveFile();
   CWaveFile(const CWaveFile&) = delete;
   CWaveFile& operator=(const CWaveFile&) = delete;
 

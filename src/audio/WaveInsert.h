@@ -10,7 +10,7 @@ namespace crx {
 class CWaveInsert {
  public:
   CWaveInsert(const std::string& sourcePath, const std::string& destinationPath, int milliseconds);
-  virtual ~CWaveInsert() = default;
+  ~CWaveInsert() = default;
 
   // True when the destination was written whole.
   bool Written() const { return written_; }

@@ -15,7 +15,7 @@ class CWaveMix {
 
   CWaveMix(const std::string& firstPath, const std::string& secondPath,
            const std::string& outputPath);
-  virtual ~CWaveMix() = default;
+  ~CWaveMix() = default;
 
   // True when the output was written whole.
   bool Written() const { return written_; }

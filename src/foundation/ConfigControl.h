@@ -14,7 +14,7 @@ class CConfigControl {
   // withDetail: reports name the path (the main program) or not (the renderer).
   CConfigControl(std::string path, std::span<uint8_t> record, std::span<const uint8_t> defaults,
                  bool withDetail = true);
-  virtual ~CConfigControl();
+  ~CConfigControl();
   CConfigControl(const CConfigControl&) = delete;
   CConfigControl& operator=(const CConfigControl&) = delete;
 

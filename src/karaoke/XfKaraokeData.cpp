@@ -48,12 +48,6 @@ std::string XfKaraokeData::ChunkIdAt(size_t position) const {
   return id;
 }
 
-void XfKaraokeData::EnsureEndOfTrack(MidiTrackData& track) {
-  // A chunk cut short has lost its end of track (the library reported the
-  // cut); put one back so that the song can still be written.
-  if (track.Empty() || !track.Event(track.Count() - 1).IsEndOfTrack()) track.AppendEndOfTrack(0);
-}
-
 int XfKaraokeData::Read() {
   xfihRaw_.clear();
   xfihTrack_.reset();
@@ -75,7 +69,9 @@ int XfKaraokeData::Read() {
   if (ChunkIdAt(pos) == kMainId) {
     SetTrack(MidiTrackData::FromChunk(ImageBytes(), imageSize_, pos, kMidiChunkCapacity, kNoPause));
     Track().PairNotes();
-    if (Track().ChunkLength() > 0) EnsureEndOfTrack(Track());
+    // A chunk cut short has lost its end of track (the library reported the
+    // cut); one is put back so that the song can still be written.
+    if (Track().ChunkLength() > 0) Track().EnsureEndOfTrack();
     pos += Track().ChunkLength();
   } else {
     Reporter().Report(kNotKaraoke);
@@ -103,7 +99,7 @@ int XfKaraokeData::Read() {
     return 1;
   }
   lyrics_ = MidiTrackData::FromChunk(ImageBytes(), imageSize_, pos, kMidiChunkCapacity, kNoPause);
-  if (lyrics_->ChunkLength() > 0) EnsureEndOfTrack(*lyrics_);
+  if (lyrics_->ChunkLength() > 0) lyrics_->EnsureEndOfTrack();
   position_ = pos + lyrics_->ChunkLength();
   return 1;
 }

@@ -62,7 +62,6 @@ class XfKaraokeData : public MidiFormat0Data {
  private:
   // The chunk id at the position, empty when fewer than 4 bytes remain.
   std::string ChunkIdAt(size_t position) const;
-  static void EnsureEndOfTrack(MidiTrackData& track);
 
   std::string path_;
   std::vector<uint8_t> xfihRaw_;

@@ -7,12 +7,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <new>
 
 #include "foundation/ByteReader.h"
 #include "foundation/FileDescriptor.h"
 #include "foundation/FileHelpers.h"
-#include "foundation/GeneralError.h"
 #include "foundation/ModuleReporter.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
@@ -74,12 +72,6 @@ void ReplaceBackslashPairs(std::string& cell) {
 CListFile::CListFile(const std::string& path, char separator, int columns)
     : separator_(separator), columns_(std::clamp(columns, 1, kMaxColumns)) {
   std::vector<uint8_t> image;
-  try {
-    image.assign(kImageSize, 0);
-  } catch (const std::bad_alloc&) {
-    GeneralErrorMsg(kGeneNoMemory);
-    return;
-  }
   if (!ResolvePath(path)) return;
   if (!ReadImage(image)) return;
   if (!Parse(image)) Ui().ShowMessage(fullPath_, MessageKind::Plain);
@@ -118,7 +110,14 @@ bool CListFile::ReadImage(std::vector<uint8_t>& image) {
     Reporter().Report(kErrOpen);
     return false;
   }
+  // The buffer follows the file, up to the bytes read at most.
+  size_t want = kImageSize;
+  if (S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) < want) {
+    want = static_cast<size_t>(st.st_size);
+  }
+  image.resize(want);
   bytesRead_ = static_cast<int32_t>(FileDescriptor::ReadFully(fd, image));
+  image.resize(static_cast<size_t>(bytesRead_));
   close(fd);
   return true;
 }

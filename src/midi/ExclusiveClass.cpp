@@ -50,6 +50,46 @@ int GsPartChannel(int block) {
   return part;
 }
 
+// A GS parameter at 40 mid low: master volume, patch and part parameters.
+void ClassifyGsParameter(MidiEvent& ev) {
+  int mid = At(ev, kAddressMid);
+  int low = At(ev, kAddressLow);
+  if (mid == 0x00 && low == 0x04) {
+    ev.subtype = kExclusiveMasterVolume;
+    ev.value = Value(ev, kGsValuePos);
+    return;
+  }
+  if (mid == 0x01) {
+    int sub = GsPatchParameter(low);
+    if (sub != kExclusiveNone) {
+      ev.subtype = sub;
+      ev.value = Value(ev, kGsValuePos);
+    }
+    return;
+  }
+  if (mid == 0x02 && low >= 0x00 && low <= 0x03) {
+    ev.subtype = 65 + low;
+    ev.value = Value(ev, kGsValuePos);
+    return;
+  }
+  if (mid >= 0x10 && mid <= 0x1F) {
+    ev.value = Value(ev, kGsValuePos);
+    if (low == 0x15) {
+      ev.subtype = kExclusiveGsDrumPart;
+      ev.channel = GsPartChannel(mid);
+    }
+    return;
+  }
+  if (mid >= 0x40 && mid <= 0x4F) {
+    ev.value = Value(ev, kGsValuePos);
+    if (low == 0x20) {
+      ev.subtype = kExclusiveGsScaleTuning;
+      ev.channel = GsPartChannel(mid);
+    }
+    return;
+  }
+}
+
 }  // namespace
 
 void ClassifyExclusive(MidiEvent& ev) {
@@ -65,42 +105,7 @@ void ClassifyExclusive(MidiEvent& ev) {
     return;
   }
   if (Matches(ev, kIdPos, {0x41, 0x10, 0x42, 0x12, 0x40})) {
-    int mid = At(ev, kAddressMid);
-    int low = At(ev, kAddressLow);
-    if (mid == 0x00 && low == 0x04) {
-      ev.subtype = kExclusiveMasterVolume;
-      ev.value = Value(ev, kGsValuePos);
-      return;
-    }
-    if (mid == 0x01) {
-      int sub = GsPatchParameter(low);
-      if (sub != kExclusiveNone) {
-        ev.subtype = sub;
-        ev.value = Value(ev, kGsValuePos);
-      }
-      return;
-    }
-    if (mid == 0x02 && low >= 0x00 && low <= 0x03) {
-      ev.subtype = 65 + low;
-      ev.value = Value(ev, kGsValuePos);
-      return;
-    }
-    if (mid >= 0x10 && mid <= 0x1F) {
-      ev.value = Value(ev, kGsValuePos);
-      if (low == 0x15) {
-        ev.subtype = kExclusiveGsDrumPart;
-        ev.channel = GsPartChannel(mid);
-      }
-      return;
-    }
-    if (mid >= 0x40 && mid <= 0x4F) {
-      ev.value = Value(ev, kGsValuePos);
-      if (low == 0x20) {
-        ev.subtype = kExclusiveGsScaleTuning;
-        ev.channel = GsPartChannel(mid);
-      }
-      return;
-    }
+    ClassifyGsParameter(ev);
     return;
   }
   if (Matches(ev, kIdPos, {0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F})) {
@@ -115,6 +120,14 @@ void ClassifyExclusive(MidiEvent& ev) {
     ev.subtype = kExclusiveGmOn;
     return;
   }
+}
+
+MidiEvent MakeFullMasterVolume() {
+  MidiEvent ev;
+  ev.kind = MidiKind::SysEx;
+  ev.SetData(kFullMasterVolumeMessage);
+  ClassifyExclusive(ev);
+  return ev;
 }
 
 }  // namespace crx

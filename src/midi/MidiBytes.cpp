@@ -60,4 +60,16 @@ bool ReadVlq(ByteReader& in, uint32_t& value) {
   return true;
 }
 
+bool ReadChunkHeader(ByteReader& in, std::string& id, uint32_t& length) {
+  constexpr size_t kIdSize = 4;
+  return in.Text(kIdSize, id) && in.U32BE(length);
+}
+
+int ChannelDataBytes(int status) {
+  constexpr int kProgramChange = 0xC0;
+  constexpr int kChannelPressure = 0xD0;
+  const int type = status & 0xF0;
+  return (type == kProgramChange || type == kChannelPressure) ? 1 : 2;
+}
+
 }  // namespace crx

@@ -1,7 +1,6 @@
 #include "midi/MidiFormat0Data.h"
 
 #include <algorithm>
-#include <new>
 #include <string_view>
 
 #include "foundation/ByteReader.h"
@@ -13,16 +12,14 @@
 namespace crx {
 
 namespace {
-constexpr std::string_view kHeaderId = "MThd";
-constexpr uint32_t kHeaderLength = 6;
 constexpr uint16_t kFormat0 = 0;
 constexpr uint16_t kOneTrack = 1;
 }  // namespace
 
 bool HasMidiHeaderAt(std::span<const uint8_t> image, size_t imageSize, size_t offset) {
   const size_t size = std::min(imageSize, image.size());
-  if (offset > size || size - offset < kHeaderId.size()) return false;
-  return std::equal(kHeaderId.begin(), kHeaderId.end(), image.begin() + offset);
+  if (offset > size || size - offset < kHeaderChunkId.size()) return false;
+  return std::equal(kHeaderChunkId.begin(), kHeaderChunkId.end(), image.begin() + offset);
 }
 
 bool RemoveMacBinaryHeader(std::vector<uint8_t>& image, size_t& imageSize) {
@@ -34,18 +31,11 @@ bool RemoveMacBinaryHeader(std::vector<uint8_t>& image, size_t& imageSize) {
   const auto to = image.begin() + static_cast<std::ptrdiff_t>(imageSize);
   std::copy(from, to, image.begin());
   imageSize -= kMacBinaryHeaderSize;
-  std::fill(image.begin() + static_cast<std::ptrdiff_t>(imageSize), to, 0);
+  image.resize(imageSize);
   return true;
 }
 
-MidiFormat0Data::MidiFormat0Data() : track_(std::make_unique<MidiTrackData>(kMidiChunkCapacity)) {
-  try {
-    image_.assign(capacity_, 0);
-  } catch (const std::bad_alloc&) {
-    GeneralErrorMsg(kGeneNoMemory);
-    capacity_ = 0;
-  }
-}
+MidiFormat0Data::MidiFormat0Data() : track_(std::make_unique<MidiTrackData>(kMidiChunkCapacity)) {}
 
 MidiFormat0Data::~MidiFormat0Data() = default;
 
@@ -63,8 +53,7 @@ bool MidiFormat0Data::LoadFile(const std::string& path) {
 
 void MidiFormat0Data::LoadImage(std::span<const uint8_t> bytes) {
   const size_t n = std::min(bytes.size(), capacity_);
-  std::copy_n(bytes.begin(), n, image_.begin());
-  std::fill(image_.begin() + static_cast<std::ptrdiff_t>(n), image_.end(), 0);
+  image_.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
   imageSize_ = n;
   position_ = 0;
 }
@@ -81,7 +70,10 @@ std::span<const uint8_t> MidiFormat0Data::ImageBytes() const {
   return std::span<const uint8_t>(image_).first(imageSize_);
 }
 
-void MidiFormat0Data::SetImageSize(size_t size) { imageSize_ = std::min(size, capacity_); }
+void MidiFormat0Data::SetImageSize(size_t size) {
+  imageSize_ = std::min(size, capacity_);
+  image_.resize(imageSize_);
+}
 
 int MidiFormat0Data::ReadHeader() {
   if (imageSize_ == 0) return 0;
@@ -116,12 +108,12 @@ int MidiFormat0Data::ReadHeader() {
 
 void MidiFormat0Data::WriteHeader() {
   ByteWriter out;
-  out.Text(kHeaderId);
-  out.U32BE(kHeaderLength);
+  out.Text(kHeaderChunkId);
+  out.U32BE(kHeaderChunkLength);
   out.U16BE(kFormat0);
   out.U16BE(kOneTrack);
   out.U16BE(static_cast<uint16_t>(division_));
-  std::fill(image_.begin(), image_.end(), 0);
+  image_.clear();
   imageSize_ = 0;
   AppendChunk(out.Data());
   position_ = kMidiHeaderSize;
@@ -129,7 +121,7 @@ void MidiFormat0Data::WriteHeader() {
 
 bool MidiFormat0Data::AppendChunk(std::span<const uint8_t> chunk) {
   if (chunk.size() > capacity_ - imageSize_) return false;
-  std::copy(chunk.begin(), chunk.end(), image_.begin() + static_cast<std::ptrdiff_t>(imageSize_));
+  image_.insert(image_.end(), chunk.begin(), chunk.end());
   imageSize_ += chunk.size();
   return true;
 }

@@ -12,7 +12,7 @@
 namespace crx {
 
 // Capacity of a format 0 image.
-inline constexpr size_t kFormat0ImageCapacity = 393216;
+inline constexpr size_t kFormat0ImageCapacity = kMidiChunkCapacity;
 // Size of a header chunk ("MThd", length 6, format, tracks, division).
 inline constexpr size_t kMidiHeaderSize = 14;
 // A Mac binary header in front of "MThd".
@@ -32,7 +32,8 @@ bool HasMidiHeaderAt(std::span<const uint8_t> image, size_t imageSize, size_t of
 // A single-track file image: the image buffer, its division and one track.
 class MidiFormat0Data {
  public:
-  // An image of 393,216 zero bytes, division 960 and an empty track.
+  // An empty image (that may grow to 393,216 bytes), division 960 and an
+  // empty track.
   MidiFormat0Data();
   virtual ~MidiFormat0Data();
   MidiFormat0Data(const MidiFormat0Data&) = delete;
@@ -63,6 +64,8 @@ class MidiFormat0Data {
   // The first image size bytes.
   std::span<const uint8_t> ImageBytes() const;
   size_t ImageSize() const { return imageSize_; }
+  // Sets the image size (at most the capacity); bytes beyond the old size
+  // are zero.
   void SetImageSize(size_t size);
   size_t Position() const { return position_; }
   void SetPosition(size_t position) { position_ = position; }

@@ -1,7 +1,6 @@
 #include "midi/MidiFormat1Data.h"
 
 #include <algorithm>
-#include <new>
 #include <string_view>
 
 #include "foundation/ByteReader.h"
@@ -16,26 +15,12 @@
 namespace crx {
 
 namespace {
-constexpr std::string_view kHeaderId = "MThd";
-constexpr std::string_view kTrackId = "MTrk";
-constexpr uint32_t kHeaderLength = 6;
 constexpr uint16_t kFormat1 = 1;
 constexpr size_t kTrackCountOffset = 10;
-
-void PauseBeforeTrack() {
-  if (MidiTrackData::PauseInterval() > 0) SleepMs(MidiTrackData::PauseInterval());
-}
 }  // namespace
 
 MidiFormat1Data::MidiFormat1Data(int division, size_t capacity)
-    : capacity_(capacity), division_(division), tracks_(kMaxFormat1Tracks) {
-  try {
-    image_.assign(capacity_, 0);
-  } catch (const std::bad_alloc&) {
-    GeneralErrorMsg(kGeneNoMemory);
-    capacity_ = 0;
-  }
-}
+    : capacity_(capacity), division_(division), tracks_(kMaxFormat1Tracks) {}
 
 MidiFormat1Data::~MidiFormat1Data() = default;
 
@@ -77,17 +62,27 @@ std::span<const uint8_t> MidiFormat1Data::ImageBytes() const {
   return std::span<const uint8_t>(image_).first(imageSize_);
 }
 
-void MidiFormat1Data::SetImageSize(size_t size) { imageSize_ = std::min(size, capacity_); }
+void MidiFormat1Data::SetImageSize(size_t size) {
+  imageSize_ = std::min(size, capacity_);
+  image_.resize(imageSize_);
+}
+
+void MidiFormat1Data::LoadImage(std::span<const uint8_t> bytes) {
+  const size_t n = std::min(bytes.size(), capacity_);
+  image_.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+  imageSize_ = n;
+  position_ = 0;
+}
 
 void MidiFormat1Data::WriteHeader() {
   ByteWriter out;
-  out.Text(kHeaderId);
-  out.U32BE(kHeaderLength);
+  out.Text(kHeaderChunkId);
+  out.U32BE(kHeaderChunkLength);
   out.U16BE(kFormat1);
   out.U16BE(static_cast<uint16_t>(trackCount_));
   out.U16BE(static_cast<uint16_t>(division_));
   const size_t n = std::min(out.Size(), capacity_);
-  std::copy_n(out.Data().begin(), n, image_.begin());
+  image_.assign(out.Data().begin(), out.Data().begin() + static_cast<std::ptrdiff_t>(n));
   imageSize_ = position_ = n;
 }
 
@@ -123,14 +118,14 @@ int MidiFormat1Data::Save(const std::string& path) {
 
 void MidiFormat1Data::SplitAllNotes() {
   for (int i = 0; i < trackCount_; ++i) {
-    PauseBeforeTrack();
+    MidiTrackData::PauseBeforeTrack();
     if (MidiTrackData* t = Track(i)) t->SplitNotes();
   }
 }
 
 void MidiFormat1Data::PairAllNotes() {
   for (int i = 0; i < trackCount_; ++i) {
-    PauseBeforeTrack();
+    MidiTrackData::PauseBeforeTrack();
     if (MidiTrackData* t = Track(i)) t->PairNotes();
   }
 }
@@ -145,21 +140,11 @@ void MidiFormat1Data::Serialise() {
   for (int i = 0; i < trackCount_; ++i) {
     MidiTrackData* track = Track(i);
     if (track == nullptr) continue;
-    track->Serialise(kTrackId);
-    // A track that could not be serialised is reported there and left out.
-    if (track->Form() != kFormRaw) continue;
-    auto chunk = track->Chunk();
-    if (imageSize_ + chunk.size() >= capacity_) {
-      M1dtError(kM1dtTooLarge);
-      break;
-    }
-    std::copy(chunk.begin(), chunk.end(), image_.begin() + static_cast<std::ptrdiff_t>(imageSize_));
-    imageSize_ += chunk.size();
-    ++written;
+    const TrackChunk result = AppendTrackChunk(*track);
+    if (result == TrackChunk::NoRoom) break;
+    if (result == TrackChunk::Appended) ++written;
   }
-  // The header counts the chunks that are in the image.
-  WriteBigEndian32(static_cast<uint32_t>(written) << 16 | static_cast<uint16_t>(division_), image_,
-                   kTrackCountOffset);
+  StoreTrackCount(written);
   for (auto& slot : tracks_) slot.reset();
   trackCount_ = written;
   form_ = kFormRaw;
@@ -188,6 +173,27 @@ void MidiFormat1Data::SplitImage() {
   }
   position_ = position;
   form_ = kFormEvents;
+}
+
+MidiFormat1Data::TrackChunk MidiFormat1Data::AppendTrackChunk(MidiTrackData& track) {
+  track.Serialise(kTrackChunkId);
+  // A track that could not be serialised is reported there and left out.
+  if (track.Form() != kFormRaw) return TrackChunk::LeftOut;
+  const std::span<const uint8_t> chunk = track.Chunk();
+  if (imageSize_ + chunk.size() >= capacity_) {
+    M1dtError(kM1dtTooLarge);
+    return TrackChunk::NoRoom;
+  }
+  image_.insert(image_.end(), chunk.begin(), chunk.end());
+  imageSize_ += chunk.size();
+  return TrackChunk::Appended;
+}
+
+void MidiFormat1Data::StoreTrackCount(int count) {
+  // The header counts the chunks that are in the image.
+  if (imageSize_ < kTrackCountOffset + 2) return;
+  image_[kTrackCountOffset] = static_cast<uint8_t>(count >> 8);
+  image_[kTrackCountOffset + 1] = static_cast<uint8_t>(count);
 }
 
 }  // namespace crx

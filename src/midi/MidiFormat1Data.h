@@ -12,14 +12,14 @@
 namespace crx {
 
 // Capacity of a format 1 image and its number of track slots.
-inline constexpr size_t kFormat1ImageCapacity = 983040;
+inline constexpr size_t kFormat1ImageCapacity = kMidiLargeChunkCapacity;
 inline constexpr int kMaxFormat1Tracks = 65;
 
 // A multi-track file being built: tracks, or their chunks joined in an image.
 class MidiFormat1Data {
  public:
-  // An empty file in form 2 with the division and an image of capacity zero
-  // bytes.
+  // An empty file in form 2 with the division and an empty image that may
+  // grow to capacity bytes.
   explicit MidiFormat1Data(int division, size_t capacity = kFormat1ImageCapacity);
   virtual ~MidiFormat1Data();
   MidiFormat1Data(const MidiFormat1Data&) = delete;
@@ -63,12 +63,24 @@ class MidiFormat1Data {
   std::span<const uint8_t> Image() const { return image_; }
   std::span<const uint8_t> ImageBytes() const;
   size_t ImageSize() const { return imageSize_; }
+  // Sets the image size (at most the capacity); bytes beyond the old size
+  // are zero.
   void SetImageSize(size_t size);
+  // Replaces the image with bytes (cut at the capacity); position 0.
+  void LoadImage(std::span<const uint8_t> bytes);
   size_t Position() const { return position_; }
   void SetPosition(size_t position) { position_ = position; }
   size_t Capacity() const { return capacity_; }
 
  protected:
+  enum class TrackChunk { Appended, LeftOut, NoRoom };
+  // Serialises the track as an "MTrk" chunk and appends the chunk to the
+  // image: Appended; LeftOut when the track could not be written (reported
+  // there); NoRoom when the image is full (M1DT 0x03000019).
+  TrackChunk AppendTrackChunk(MidiTrackData& track);
+  // Stores the number of track chunks into the header in the image.
+  void StoreTrackCount(int count);
+
   size_t capacity_;
   size_t imageSize_ = 0;
   size_t position_ = 0;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "midi/MidiBytes.h"
 #include "midi/MidiEvent.h"
 
 namespace crx {
@@ -20,8 +21,6 @@ inline constexpr size_t kMidiLargeChunkCapacity = 983040;  // the vocal MIDI's v
 // An event table never holds more than this many events (capacity / 3 for
 // the standard chunk).
 inline constexpr int kMaxTrackEvents = 131072;
-// Size of a chunk header: identifier and 32-bit length.
-inline constexpr size_t kChunkHeaderSize = 8;
 // Serialising stops this close to the capacity.
 inline constexpr size_t kChunkReserve = 256;
 
@@ -39,8 +38,9 @@ inline constexpr int kFallbackTempo = 500000;
 // One chunk and its events.
 class MidiTrackData {
  public:
-  // An empty track (form -1) whose chunk buffer holds capacity bytes,
-  // zero-filled; the event table holds min(capacity / 3, 131,072) events.
+  // An empty track (form -1) whose chunk may hold up to capacity bytes; the
+  // event table holds min(capacity / 3, 131,072) events. Memory follows what
+  // the track holds.
   explicit MidiTrackData(size_t capacity = kMidiChunkCapacity);
   // Shows MDTK 0x0D00001A for every event (but subtype 127) of 256 or more
   // data bytes.
@@ -101,6 +101,9 @@ class MidiTrackData {
   void AppendMetaText(int metaType, std::string_view bytes);
   // Meta 0x2F with the delta, data length 0.
   void AppendEndOfTrack(int delta = 0);
+  // Appends an end of track when the last event is not one (a chunk cut
+  // short), so that the track can be written again.
+  void EnsureEndOfTrack();
   // Inserts at an absolute time, after the events already at that time;
   // time -1 puts the event before the last one.
   void InsertAt(MidiEvent event, int64_t time);
@@ -140,6 +143,8 @@ class MidiTrackData {
   // 200 while serialising (0: no pauses).
   static void SetPauseInterval(int milliseconds);
   static int PauseInterval();
+  // Sleeps the pause interval once (between the tracks of a file).
+  static void PauseBeforeTrack();
   // The last channel status byte decoded by any parse (0: none).
   static int RunningStatus();
   static void SetRunningStatus(int status);

@@ -11,8 +11,6 @@ namespace crx::tp {
 // starts with "MThd" (or has it behind a 128-byte Mac binary header).
 class MidiFileCheck {
  public:
-  static constexpr size_t kMacBinaryHeaderSize = 128;
-
   // The offset of "MThd" (0 or 128), or nothing when the image is no MIDI file.
   static std::optional<size_t> HeaderOffset(std::span<const uint8_t> image);
 

@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdio>
-
 #include "audio/AiffData.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
@@ -101,10 +99,14 @@ bool CTunepressDlg::OnInitDialog() {
   }
   if (!moviesReady_) {
     Show(kMsgNotInstalled);
-    // Where the SoundFont was looked for, for whoever reads the terminal.
+    // Where the SoundFont was looked for.
+    std::string tried;
     for (const std::string& path : MovieServices::SoundFontsTried()) {
-      std::fprintf(stderr, "TunepressCRX: no SoundFont at %s\n", path.c_str());
+      if (!tried.empty()) tried += '\n';
+      tried += kMsgNoSoundFontAt;
+      tried += path;
     }
+    if (!tried.empty()) Show(tried);
   }
 
   if (workFolder_ == kMarker) GetFolderOfPath(midiPath_, workFolder_);
@@ -234,7 +236,9 @@ int CTunepressDlg::RenderToAiff(const std::string& preparedPath, const std::stri
         progressCounter_ += kProgressStep;
         Ui().ProgressTick();
         Repaint();
-        SleepMs(kProgressDelayMs);
+        // The pause lets a window show the progress; a conversion without
+        // one (from the command line) does not wait.
+        if (!hidden_) SleepMs(kProgressDelayMs);
         return kMovieNoError;
       },
       0);

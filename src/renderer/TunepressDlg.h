@@ -40,6 +40,8 @@ class CTunepressDlg : public DialogModel {
   static constexpr int kMp3LinkWaitMs = 30000;
 
   static constexpr std::string_view kMsgNotInstalled = "QuickTimeがインストールされていません。";
+  // Each place the SoundFont was looked for, one line each.
+  static constexpr std::string_view kMsgNoSoundFontAt = "no SoundFont at ";
   static constexpr std::string_view kMsgSeveralFiles = "複数のファイルは投入できません。";
   static constexpr std::string_view kMsgFinished = "変換が終了しました。";
   static constexpr std::string_view kMsgFailed = "変換に失敗しました。";

@@ -67,8 +67,7 @@ TEST_F(Corpus, EveryFileReadsWithoutHarmAndWrittenTracksReadBackTheSame) {
     }
     // The same image as a format 1 file being split into its tracks.
     MidiFormat1Data file(480, kFormat0ImageCapacity);
-    std::copy(song.ImageBytes().begin(), song.ImageBytes().end(), file.Image().begin());
-    file.SetImageSize(song.ImageSize());
+    file.LoadImage(song.ImageBytes());
     file.SetPosition(14);
     file.SetTrackCount(kMaxFormat1Tracks);
     file.SetForm(kFormRaw);

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "midi/ExclusiveClass.h"
 #include "midi/MidiEvent.h"
 #include "midi/MidiTrackData.h"
 #include "support/midi/MidiTestBytes.h"
@@ -196,6 +197,33 @@ TEST_F(Edit, ResetWithoutMasterVolumeWarns) {
   EXPECT_EQ(Track({SysExEvent(0, "F0 07 7F 7F 04 01 00 40 F7"), NoteEvent(0, 0, 60, 100, 10)})
                 ->CheckResetVolume(),
             0);
+}
+
+// One core serves the karaoke reader (notes form) and the renderer's
+// preparation (events form): a chunk cut short is repaired in either form, and
+// the master volume the preparation adds is the one the reset check knows.
+TEST_F(Edit, CutChunksAreRepairedAndTheAddedMasterVolumeCounts) {
+  auto events = ParseTrack("00 90 3C 64 0A 80 3C 40");
+  ClearMessages();
+  events->EnsureEndOfTrack();
+  events->EnsureEndOfTrack();  // once only
+  events->Serialise("MTrk");
+  EXPECT_EQ(BodyHex(*events), "00 90 3C 64 0A 80 3C 40 00 FF 2F 00");
+
+  auto notes = ParseTrack("00 90 3C 64 0A 80 3C 40");
+  notes->PairNotes();
+  ClearMessages();
+  notes->EnsureEndOfTrack();
+  notes->SplitNotes();
+  notes->Serialise("MTrk");
+  EXPECT_EQ(BodyHex(*notes), "00 90 3C 64 0A 80 3C 40 00 FF 2F 00");
+  EXPECT_TRUE(Messages().empty());
+
+  MidiEvent volume = MakeFullMasterVolume();
+  EXPECT_EQ(volume.subtype, kExclusiveMasterVolume);
+  auto reset = Track(
+      {SysExEvent(0, "F0 05 7E 7F 09 01 F7"), std::move(volume), NoteEvent(0, 0, 60, 100, 10)});
+  EXPECT_EQ(reset->CheckResetVolume(), 1);
 }
 
 }  // namespace

@@ -211,8 +211,7 @@ TEST_F(File1, WithoutAPathTheUserChoosesOne) {
 TEST_F(File1, SplittingFindsFewerChunksThanTracks) {
   MidiFormat1Data file(480);
   std::vector<uint8_t> image = SmfFile(1, 480, {TrackChunk(kBody)});
-  std::copy(image.begin(), image.end(), file.Image().begin());
-  file.SetImageSize(image.size());
+  file.LoadImage(image);
   file.SetPosition(14);
   file.SetTrackCount(3);
   file.SetForm(kFormRaw);

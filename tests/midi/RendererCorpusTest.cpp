@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "midi/renderer/MidiFormat0Data.h"
-#include "midi/renderer/MidiFormat1Data.h"
+#include "midi/renderer/MultiTrackSong.h"
 #include "midi/renderer/PrepareMidi.h"
+#include "midi/renderer/SingleTrackSong.h"
 #include "midi/renderer/TrackPreparation.h"
 #include "support/midi/MidiTestBytes.h"
 #include "support/midi/MidiTestFixture.h"
@@ -47,9 +47,9 @@ TEST_F(RendererCorpus, EveryFileIsPreparedIntoAReadableOrUnchangedFile) {
     const int format = tp::DetectFormat(detected);
     bool readable = false;
     if (format == 0) {
-      readable = tp::MidiFormat0Data(detected).Form() == kFormNotes;
+      readable = tp::SingleTrackSong(detected).Form() == kFormNotes;
     } else {
-      readable = tp::MidiFormat1Data(detected).Form() == kFormNotes;
+      readable = tp::MultiTrackSong(detected).Form() == kFormNotes;
     }
 
     const std::string out = folder.File("temp.mid");

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "midi/renderer/MidiFormat0Data.h"
-#include "midi/renderer/MidiFormat1Data.h"
+#include "midi/renderer/MultiTrackSong.h"
 #include "midi/renderer/PrepareMidi.h"
+#include "midi/renderer/SingleTrackSong.h"
 #include "midi/renderer/TrackPreparation.h"
 #include "support/midi/MidiTestBytes.h"
 #include "support/midi/MidiTestFixture.h"
@@ -82,7 +82,7 @@ TEST_F(RendererPrepare, Format0IsWrittenWithOtherEventsFirstAtEachTick) {
       SmfFile(0, 96,
               {TrackChunk("00 90 3C 64 00 B0 07 64 00 F0 05 7E 7F 09 01 F7 10 90 3E 64 00 C1 05 "
                           "00 80 3C 40 10 80 3E 40 00 FF 2F 00")});
-  tp::MidiFormat0Data song(file);
+  tp::SingleTrackSong song(file);
   ASSERT_TRUE(song.BuildImage());
   EXPECT_EQ(ToHex(song.ImageBytes().subspan(14)),
             ToHex(TrackChunk("00 F0 05 7E 7F 09 01 F7 00 B0 07 64 00 90 3C 64 10 C1 05 "
@@ -93,7 +93,7 @@ TEST_F(RendererPrepare, Format0IsWrittenWithOtherEventsFirstAtEachTick) {
 TEST_F(RendererPrepare, Format0ChannelsAreDeletedAndTheTrackShifted) {
   std::vector<uint8_t> file = SmfFile(
       0, 96, {TrackChunk("00 C9 00 00 99 24 64 00 90 3C 64 10 89 24 40 10 80 3C 40 00 FF 2F 00")});
-  tp::MidiFormat0Data song(file);
+  tp::SingleTrackSong song(file);
   song.DeleteChannel(9);
   EXPECT_THAT(Describe(song.Track()),
               ElementsAre("t=0 Note ch=0 n=60 v=100 d=32", "t=32 Meta type=47 value=0 []"));
@@ -108,7 +108,7 @@ TEST_F(RendererPrepare, Format1TracksAreDeletedAndLastTempoFound) {
               {TrackChunk(std::string(kMasterVolume) + kConductor),
                TrackChunk("00 90 3C 64 10 80 3C 40 00 FF 51 03 0F 42 40 00 FF 2F 00"),
                TrackChunk("00 99 24 64 10 89 24 40 00 FF 2F 00")});
-  tp::MidiFormat1Data song(file);
+  tp::MultiTrackSong song(file);
   EXPECT_EQ(song.LastTempo(), 1000000u);
   song.DeleteTrack(1);
   ASSERT_EQ(song.TrackCount(), 2);

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "midi/renderer/MidiFormat0Data.h"
-#include "midi/renderer/MidiFormat1Data.h"
+#include "midi/renderer/MultiTrackSong.h"
+#include "midi/renderer/SingleTrackSong.h"
 #include "midi/renderer/TrackPreparation.h"
 #include "support/midi/MidiTestBytes.h"
 #include "support/midi/MidiTestFixture.h"
@@ -42,7 +42,7 @@ std::vector<uint8_t> Format1(const std::vector<std::string>& tracks) {
 }
 
 TEST_F(RendererRead, AFileWithoutMasterVolumeGetsOneAtTheStartOfItsFirstChannelTrack) {
-  tp::MidiFormat1Data song(Format1({kConductor, kPianoTrack}));
+  tp::MultiTrackSong song(Format1({kConductor, kPianoTrack}));
   ASSERT_EQ(song.Form(), kFormNotes);
   EXPECT_THAT(Messages(), ElementsAre(kNoMasterVolume));
   EXPECT_EQ(song.Track(0)->Count(), 2);
@@ -54,7 +54,7 @@ TEST_F(RendererRead, AFileWithoutMasterVolumeGetsOneAtTheStartOfItsFirstChannelT
 
   // Without any channel track the first track takes it.
   ClearMessages();
-  tp::MidiFormat1Data conductorOnly(Format1({kConductor, kConductor}));
+  tp::MultiTrackSong conductorOnly(Format1({kConductor, kConductor}));
   EXPECT_THAT(Messages(), ElementsAre(kNoMasterVolume));
   EXPECT_EQ(conductorOnly.Track(0)->Count(), 3);
   EXPECT_EQ(conductorOnly.Track(1)->Count(), 2);
@@ -63,21 +63,21 @@ TEST_F(RendererRead, AFileWithoutMasterVolumeGetsOneAtTheStartOfItsFirstChannelT
 TEST_F(RendererRead, MasterVolumesInSeveralTracksOrTwiceInOneAreReported) {
   const std::string twiceInOne = std::string("00 ") + kMasterVolume + " 00 " + kGsMasterVolume +
                                  " 00 " + kMasterVolume + " 00 FF 2F 00";
-  tp::MidiFormat1Data song(
+  tp::MultiTrackSong song(
       Format1({twiceInOne, std::string("00 ") + kMasterVolume + " 00 FF 2F 00", twiceInOne}));
   // Once for each track that holds more than one, then once for the file.
   EXPECT_THAT(Messages(), ElementsAre(kSecondInTrack, kSecondInTrack, kSeveralMasterVolumes));
   EXPECT_EQ(song.Track(1)->Count(), 2);  // nothing inserted
 
   ClearMessages();
-  tp::MidiFormat1Data single(Format1(
+  tp::MultiTrackSong single(Format1(
       {kConductor, std::string("00 ") + kMasterVolume + " 00 90 3C 64 10 80 3C 40 00 FF 2F 00"}));
   EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(RendererRead, OnlyTheFirst32TracksAreTakenAndMoreAreReported) {
   std::vector<std::string> tracks(70, kPianoTrack);
-  tp::MidiFormat1Data song(Format1(tracks));
+  tp::MultiTrackSong song(Format1(tracks));
   EXPECT_THAT(Messages(), ElementsAre(kTrackCount, kNoMasterVolume));
   EXPECT_EQ(song.TrackCount(), 32);
 
@@ -87,14 +87,14 @@ TEST_F(RendererRead, OnlyTheFirst32TracksAreTakenAndMoreAreReported) {
 
   // Tracks 33 to 63 would otherwise be dropped without a word.
   ClearMessages();
-  tp::MidiFormat1Data forty(Format1(std::vector<std::string>(40, kPianoTrack)));
+  tp::MultiTrackSong forty(Format1(std::vector<std::string>(40, kPianoTrack)));
   EXPECT_THAT(Messages(), ElementsAre(kTrackCount, kNoMasterVolume));
   EXPECT_EQ(forty.TrackCount(), 32);
 }
 
 TEST_F(RendererRead, HeaderErrorsLeaveTheImageAsItWasForSaving) {
   std::vector<uint8_t> format2 = SmfFile(2, 96, {TrackChunk(kPianoTrack)});
-  tp::MidiFormat1Data song(format2);
+  tp::MultiTrackSong song(format2);
   EXPECT_THAT(Messages(), ElementsAre(kNotFormat1));
   EXPECT_EQ(song.Form(), kFormRaw);
   EXPECT_EQ(song.TrackCount(), 0);
@@ -103,14 +103,14 @@ TEST_F(RendererRead, HeaderErrorsLeaveTheImageAsItWasForSaving) {
 
   ClearMessages();
   const std::vector<uint8_t> junk = Hex("52 49 46 46 00 00 00 04 00 01 00 02");
-  tp::MidiFormat1Data notMidi(junk);
+  tp::MultiTrackSong notMidi(junk);
   EXPECT_THAT(Messages(), ElementsAre(kNotMidi));
   EXPECT_EQ(ToHex(notMidi.ImageBytes()), ToHex(junk));
 
   ClearMessages();
   std::vector<uint8_t> twoTracks =
       SmfFile(0, 96, {TrackChunk(kPianoTrack), TrackChunk(kConductor)});
-  tp::MidiFormat0Data format0(twoTracks);
+  tp::SingleTrackSong format0(twoTracks);
   EXPECT_THAT(Messages(), ElementsAre(kFormat0TrackCount));
   EXPECT_EQ(format0.Form(), kFormRaw);
   ASSERT_TRUE(format0.BuildImage());
@@ -125,7 +125,7 @@ TEST_F(RendererRead, BrokenChunksArePassedOverAndMissingOnesCounted) {
        {TrackChunk(kConductor), Chunk("JUNK", Hex("01 02 03")), TrackChunk(kPianoTrack)}) {
     file.insert(file.end(), c.begin(), c.end());
   }
-  tp::MidiFormat1Data song(file);
+  tp::MultiTrackSong song(file);
   EXPECT_THAT(Messages(), ElementsAre(kBadChunkId, kFewerChunks, kNoMasterVolume));
   ASSERT_EQ(song.TrackCount(), 2);
   EXPECT_EQ(tp::TrackChannel(*song.Track(1)), 0);
@@ -133,7 +133,7 @@ TEST_F(RendererRead, BrokenChunksArePassedOverAndMissingOnesCounted) {
   // A track cut short gets its end so that it can be written again.
   ClearMessages();
   std::vector<uint8_t> cut = Format1({"00 90 3C 64 60 80 3C 40 00 90 3E"});
-  tp::MidiFormat1Data shortTrack(cut);
+  tp::MultiTrackSong shortTrack(cut);
   ASSERT_EQ(shortTrack.TrackCount(), 1);
   EXPECT_TRUE(shortTrack.Track(0)->Event(shortTrack.Track(0)->Count() - 1).IsEndOfTrack());
   shortTrack.BuildImage();
@@ -148,7 +148,7 @@ TEST_F(RendererRead, Format0ReadsItsFirstChunkAndWritesItAlone) {
         TrackChunk("00 FF 05 02 41 42 00 FF 2F 00", "XFKM")}) {
     karaoke.insert(karaoke.end(), c.begin(), c.end());
   }
-  tp::MidiFormat0Data song(karaoke);
+  tp::SingleTrackSong song(karaoke);
   ASSERT_EQ(song.Form(), kFormNotes);
   EXPECT_EQ(song.FirstTempo(), tp::kNoTempoLeadInTempo);
   ASSERT_TRUE(song.BuildImage());

@@ -2,8 +2,8 @@
 
 #include "foundation/FileHelpers.h"
 #include "foundation/GeneralError.h"
-#include "midi/renderer/MidiFormat0Data.h"
-#include "midi/renderer/MidiFormat1Data.h"
+#include "midi/renderer/MultiTrackSong.h"
+#include "midi/renderer/SingleTrackSong.h"
 #include "midi/renderer/TrackPreparation.h"
 #include "platform/UiServices.h"
 
@@ -18,7 +18,7 @@ bool ChannelOn(const ChannelFlags& channels, int channel) {
 
 bool PrepareFormat0(std::span<const uint8_t> image, const std::string& preparedPath,
                     int32_t volumePercent, const ChannelFlags& channels, int32_t leadInBeats) {
-  MidiFormat0Data song(image);
+  SingleTrackSong song(image);
   if (song.Form() != kFormRaw) {
     ScaleVolume(song.Track(), volumePercent);
     for (int channel = 0; channel <= kMaxMidiChannel; ++channel) {
@@ -26,12 +26,12 @@ bool PrepareFormat0(std::span<const uint8_t> image, const std::string& preparedP
     }
     AddLeadIn(song.Track(), LeadInTicks(song.FirstTempo(), leadInBeats));
   }
-  return song.Save(preparedPath);
+  return song.WriteFile(preparedPath);
 }
 
 bool PrepareFormat1(std::span<const uint8_t> image, const std::string& preparedPath,
                     int32_t volumePercent, const ChannelFlags& channels, int32_t leadInBeats) {
-  MidiFormat1Data song(image);
+  MultiTrackSong song(image);
   for (int i = song.TrackCount() - 1; i >= 0; --i) {
     MidiTrackData& track = *song.Track(i);
     ScaleVolume(track, volumePercent);
@@ -42,7 +42,7 @@ bool PrepareFormat1(std::span<const uint8_t> image, const std::string& preparedP
   // when a left-out track carried tempo events.
   const int64_t ticks = LeadInTicks(song.LastTempo(), leadInBeats);
   for (int i = 0; i < song.TrackCount(); ++i) AddLeadIn(*song.Track(i), ticks);
-  return song.Save(preparedPath);
+  return song.WriteFile(preparedPath);
 }
 
 }  // namespace

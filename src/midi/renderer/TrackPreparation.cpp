@@ -18,9 +18,6 @@ constexpr uint16_t kFormat1 = 1;
 constexpr int kMaxDataValue = 127;
 constexpr int kPercent = 100;
 
-constexpr std::array<uint8_t, 9> kFullMasterVolume = {0xF0, 0x07, 0x7F, 0x7F, 0x04,
-                                                      0x01, 0x00, 0x7F, 0xF7};
-
 bool IsExclusive(const MidiEvent& ev) {
   return ev.kind == MidiKind::SysEx || ev.kind == MidiKind::SysExEscape;
 }
@@ -93,23 +90,11 @@ int CountMasterVolumes(const MidiTrackData& track) {
       }));
 }
 
-MidiEvent MakeFullMasterVolume() {
-  MidiEvent ev;
-  ev.kind = MidiKind::SysEx;
-  ev.SetData(kFullMasterVolume);
-  ClassifyExclusive(ev);
-  return ev;
-}
-
 bool PrependEvent(MidiTrackData& track, MidiEvent event) {
   if (!track.Append(std::move(event))) return false;
   std::span<MidiEvent> events = track.Events();
   std::rotate(events.begin(), events.end() - 1, events.end());
   return true;
-}
-
-void EnsureEndOfTrack(MidiTrackData& track) {
-  if (track.Empty() || !track.Event(track.Count() - 1).IsEndOfTrack()) track.AppendEndOfTrack(0);
 }
 
 void OrderEventsWithinTicks(MidiTrackData& track) {

@@ -12,7 +12,7 @@ namespace crx::tp {
 
 // Capacities of the renderer's files: one image size for both formats, and
 // the tracks taken from a format 1 file (at most 32, half the image each).
-inline constexpr size_t kRendererImageCapacity = 393216;
+inline constexpr size_t kRendererImageCapacity = kMidiChunkCapacity;
 inline constexpr size_t kRendererTrackCapacity = kRendererImageCapacity / 2;
 inline constexpr int kRendererMaxTracks = 32;
 // The controller of the channel volume.
@@ -40,13 +40,8 @@ void AddLeadIn(MidiTrackData& track, int64_t ticks);
 
 // Number of exclusive events classified as master volume.
 int CountMasterVolumes(const MidiTrackData& track);
-// The exclusive event F0 07 7F 7F 04 01 00 7F F7: master volume 127.
-MidiEvent MakeFullMasterVolume();
 // Puts the event in front of every other event; false when the table is full.
 bool PrependEvent(MidiTrackData& track, MidiEvent event);
-// Appends an end-of-track event when the last event is not one (a chunk cut
-// short), so that the track can be written again.
-void EnsureEndOfTrack(MidiTrackData& track);
 
 // The order of events within each tick in which the renderer writes a format
 // 0 file (form 1): every event other than NoteOn, NoteOff and end of track to

@@ -13,12 +13,12 @@ inline constexpr uint32_t kNoTempoLeadInTempo = 60000;
 
 // The renderer's single-track file: read from an image into notes form,
 // edited, and written back as a format 0 file of its "MTrk" chunk alone.
-class MidiFormat0Data : public crx::MidiFormat0Data {
+class SingleTrackSong final : public MidiFormat0Data {
  public:
   // Reads the header and the chunk right after it (form 2). After a header
   // error, or when the chunk yields no events, the object stays in form 0
   // with the image as given.
-  explicit MidiFormat0Data(std::span<const uint8_t> image);
+  explicit SingleTrackSong(std::span<const uint8_t> image);
 
   int Form() const { return form_; }
 
@@ -29,8 +29,8 @@ class MidiFormat0Data : public crx::MidiFormat0Data {
 
   // Writes the file; the object keeps its form. True when the file was
   // written.
-  bool Save(const std::string& path);
-  // Builds the image that Save writes: the header and the track, its events
+  bool WriteFile(const std::string& path);
+  // Builds the image that WriteFile writes: the header and the track, its events
   // ordered within each tick (form 0: the image as read). False when the
   // track could not be written.
   bool BuildImage();

@@ -1,9 +1,11 @@
-#include "midi/renderer/MidiFormat1Data.h"
+#include "midi/renderer/MultiTrackSong.h"
 
 #include <algorithm>
 
 #include "foundation/ByteReader.h"
 #include "foundation/FileHelpers.h"
+#include "midi/ExclusiveClass.h"
+#include "midi/MidiBytes.h"
 #include "midi/MidiFormat0Data.h"
 #include "midi/MidiMessages.h"
 #include "midi/renderer/TrackPreparation.h"
@@ -11,37 +13,27 @@
 
 namespace crx::tp {
 namespace {
-
-constexpr std::string_view kTrackId = "MTrk";
 constexpr uint16_t kFormat1 = 1;
-constexpr size_t kTrackCountOffset = 10;
-
-void PauseBeforeTrack() {
-  if (MidiTrackData::PauseInterval() > 0) SleepMs(MidiTrackData::PauseInterval());
-}
-
 }  // namespace
 
-MidiFormat1Data::MidiFormat1Data(std::span<const uint8_t> image)
-    : crx::MidiFormat1Data(kDefaultDivision, kRendererImageCapacity) {
+MultiTrackSong::MultiTrackSong(std::span<const uint8_t> image)
+    : MidiFormat1Data(kDefaultDivision, kRendererImageCapacity) {
   form_ = kFormRaw;
-  const size_t n = std::min(image.size(), capacity_);
-  std::copy_n(image.begin(), n, image_.begin());
-  imageSize_ = n;
+  LoadImage(image);
 
   int tracks = 0;
   if (!ReadHeader(tracks)) return;
   TakeTracks(tracks);
   if (trackCount_ == 0) return;
   for (int i = 0; i < trackCount_; ++i) {
-    PauseBeforeTrack();
+    MidiTrackData::PauseBeforeTrack();
     Track(i)->PairNotes();
   }
   form_ = kFormNotes;
   CheckMasterVolume();
 }
 
-bool MidiFormat1Data::ReadHeader(int& tracks) {
+bool MultiTrackSong::ReadHeader(int& tracks) {
   if (!HasMidiHeaderAt(image_, imageSize_, 0) && !RemoveMacBinaryHeader(image_, imageSize_)) {
     M1dtError(kM1dtNotMidi);
     return false;
@@ -70,7 +62,7 @@ bool MidiFormat1Data::ReadHeader(int& tracks) {
   return true;
 }
 
-void MidiFormat1Data::TakeTracks(int wanted) {
+void MultiTrackSong::TakeTracks(int wanted) {
   size_t position = position_;
   int found = 0;
   bool ranOut = false;
@@ -82,15 +74,16 @@ void MidiFormat1Data::TakeTracks(int wanted) {
     auto track = MidiTrackData::FromChunk(image_, imageSize_, position, kRendererTrackCapacity,
                                           MidiTrackData::PauseInterval());
     ByteReader in(ImageBytes());
+    std::string id;
     uint32_t length = 0;
-    if (!in.Seek(position + 4) || !in.U32BE(length)) {
+    if (!in.Seek(position) || !ReadChunkHeader(in, id, length)) {
       ranOut = true;
       break;
     }
     // A chunk that could not be taken (reported) is passed over.
     position += kChunkHeaderSize + size_t{length};
     if (track->Empty()) continue;
-    EnsureEndOfTrack(*track);
+    track->EnsureEndOfTrack();
     tracks_[static_cast<size_t>(found++)] = std::move(track);
   }
   trackCount_ = found;
@@ -98,7 +91,7 @@ void MidiFormat1Data::TakeTracks(int wanted) {
   if (ranOut) M1dtError(kM1dtError);
 }
 
-void MidiFormat1Data::CheckMasterVolume() {
+void MultiTrackSong::CheckMasterVolume() {
   int tracksWithVolume = 0;
   for (int i = 0; i < trackCount_; ++i) {
     const int volumes = CountMasterVolumes(*Track(i));
@@ -118,7 +111,7 @@ void MidiFormat1Data::CheckMasterVolume() {
   PrependEvent(*Track(target), MakeFullMasterVolume());
 }
 
-void MidiFormat1Data::DeleteTrack(int index) {
+void MultiTrackSong::DeleteTrack(int index) {
   if (index < 0 || index >= trackCount_) {
     M1dtError(kM1dtInternal);
     return;
@@ -128,7 +121,7 @@ void MidiFormat1Data::DeleteTrack(int index) {
   --trackCount_;
 }
 
-uint32_t MidiFormat1Data::LastTempo() const {
+uint32_t MultiTrackSong::LastTempo() const {
   uint32_t tempo = 0;
   for (int i = 0; i < trackCount_; ++i) {
     const MidiTrackData* track = Track(i);
@@ -140,7 +133,7 @@ uint32_t MidiFormat1Data::LastTempo() const {
   return tempo;
 }
 
-void MidiFormat1Data::BuildImage() {
+void MultiTrackSong::BuildImage() {
   if (form_ == kFormRaw) return;
   WriteHeader();
   int written = 0;
@@ -148,32 +141,22 @@ void MidiFormat1Data::BuildImage() {
   for (int i = 0; i < trackCount_ && !full; ++i) {
     MidiTrackData* track = Track(i);
     if (track == nullptr) continue;
-    PauseBeforeTrack();
+    MidiTrackData::PauseBeforeTrack();
     if (form_ == kFormNotes) track->SplitNotes();
-    track->Serialise(kTrackId);
-    // A track that could not be written is reported there and left out.
+    const TrackChunk result = AppendTrackChunk(*track);
+    if (result == TrackChunk::Appended) ++written;
+    full = result == TrackChunk::NoRoom;
     if (track->Form() == kFormRaw) {
-      std::span<const uint8_t> chunk = track->Chunk();
-      if (imageSize_ + chunk.size() >= capacity_) {
-        M1dtError(kM1dtTooLarge);
-        full = true;
-      } else {
-        std::copy(chunk.begin(), chunk.end(),
-                  image_.begin() + static_cast<std::ptrdiff_t>(imageSize_));
-        imageSize_ += chunk.size();
-        ++written;
-      }
+      // Back to the form the track was in.
       RearmMdtkWarnings();
       track->Parse();
     }
     if (form_ == kFormNotes) track->PairNotes();
   }
-  // The header counts the chunks that are in the image.
-  image_[kTrackCountOffset] = static_cast<uint8_t>(written >> 8);
-  image_[kTrackCountOffset + 1] = static_cast<uint8_t>(written);
+  StoreTrackCount(written);
 }
 
-bool MidiFormat1Data::Save(const std::string& path) {
+bool MultiTrackSong::WriteFile(const std::string& path) {
   BuildImage();
   return WriteRecord(path, ImageBytes());
 }

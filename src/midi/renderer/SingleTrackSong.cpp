@@ -1,33 +1,30 @@
-#include "midi/renderer/MidiFormat0Data.h"
+#include "midi/renderer/SingleTrackSong.h"
 
 #include "foundation/FileHelpers.h"
 #include "midi/MidiMessages.h"
 #include "midi/renderer/TrackPreparation.h"
 
 namespace crx::tp {
-namespace {
-constexpr std::string_view kTrackId = "MTrk";
-}  // namespace
 
-MidiFormat0Data::MidiFormat0Data(std::span<const uint8_t> image) {
+SingleTrackSong::SingleTrackSong(std::span<const uint8_t> image) {
   LoadImage(image);
   if (ReadHeader() != 1) return;
   auto track = MidiTrackData::FromChunk(ImageBytes(), ImageSize(), Position(),
                                         kRendererImageCapacity, MidiTrackData::PauseInterval());
   if (track->Empty()) return;
-  EnsureEndOfTrack(*track);
+  track->EnsureEndOfTrack();
   track->PairNotes();
   SetTrack(std::move(track));
   form_ = kFormNotes;
 }
 
-bool MidiFormat0Data::RequireEvents() const {
+bool SingleTrackSong::RequireEvents() const {
   if (form_ == kFormEvents || form_ == kFormNotes) return true;
   M0dtError(kM0dtInternal);
   return false;
 }
 
-void MidiFormat0Data::DeleteChannel(int channel) {
+void SingleTrackSong::DeleteChannel(int channel) {
   if (!RequireEvents()) return;
   for (MidiEvent& ev : Track().Events()) {
     if (ev.channel == channel) ev.kind = MidiKind::None;
@@ -35,18 +32,18 @@ void MidiFormat0Data::DeleteChannel(int channel) {
   Track().Compact();
 }
 
-uint32_t MidiFormat0Data::FirstTempo() const {
+uint32_t SingleTrackSong::FirstTempo() const {
   int tempo = 0;
   if (Track().FirstTempo(tempo) == 0) return kNoTempoLeadInTempo;
   return static_cast<uint32_t>(tempo);
 }
 
-bool MidiFormat0Data::BuildImage() {
+bool SingleTrackSong::BuildImage() {
   if (form_ == kFormRaw) return true;
   MidiTrackData& track = Track();
   if (form_ == kFormNotes) track.SplitNotes();
   OrderEventsWithinTicks(track);
-  track.Serialise(kTrackId);
+  track.Serialise(kTrackChunkId);
   bool built = false;
   if (track.Form() == kFormRaw) {
     WriteHeader();
@@ -60,7 +57,7 @@ bool MidiFormat0Data::BuildImage() {
   return built;
 }
 
-bool MidiFormat0Data::Save(const std::string& path) {
+bool SingleTrackSong::WriteFile(const std::string& path) {
   if (!BuildImage()) return false;
   return SaveFile(path);
 }
