@@ -1,7 +1,7 @@
 # The windows of both programs: Qt 6 Widgets, used only by src/qt/.
 if(CRX_GUI)
   find_package(Qt6 REQUIRED COMPONENTS Widgets)
-  file(GLOB crx_qt_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/qt/*.cpp)
+  file(GLOB crx_qt_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/qt/*.cpp ${CMAKE_SOURCE_DIR}/src/qt/*.h)
   add_library(crx_qt STATIC ${crx_qt_srcs})
   set_target_properties(crx_qt PROPERTIES AUTOMOC ON)
   target_include_directories(crx_qt PUBLIC ${CMAKE_SOURCE_DIR}/src)

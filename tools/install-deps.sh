@@ -12,4 +12,5 @@ apt-get install -y --no-install-recommends \
   libfluidsynth-dev timgm6mb-soundfont libmecab-dev mecab-ipadic-utf8 \
   fonts-ipafont-gothic clang-14 libclang-rt-14-dev clang-format \
   lame ffmpeg midicsv python3 python3-mido sox \
-  jcadencii default-jre-headless fluidsynth
+  jcadencii default-jre-headless fluidsynth \
+  xvfb xauth x11-utils appstream desktop-file-utils

@@ -39,6 +39,8 @@ QString GuiHost::FilterToQt(const std::string& filter) {
     if (parts[i].isEmpty() && parts[i + 1].isEmpty()) break;
     QString patterns = parts[i + 1];
     patterns.replace(';', ' ');
+    // Programs here have no ".exe": a program picker shows all files.
+    patterns.replace(QStringLiteral("*.exe"), QStringLiteral("*"));
     entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns.trimmed());
   }
   return entries.join(QStringLiteral(";;"));
@@ -72,7 +74,9 @@ std::optional<std::string> GuiHost::FileDialog(const FileDialogRequest& request,
     QString suffix = QString::fromStdString(request.defaultExtension);
     if (suffix.startsWith(QStringLiteral("*."))) suffix.remove(0, 2);
     if (suffix.startsWith('.')) suffix.remove(0, 1);
-    if (!suffix.isEmpty() && !suffix.contains('*')) dialog.setDefaultSuffix(suffix);
+    if (!suffix.isEmpty() && !suffix.contains('*') && suffix != QStringLiteral("exe")) {
+      dialog.setDefaultSuffix(suffix);
+    }
     if (save && proposal_) {
       const std::string proposed = proposal_();
       if (!proposed.empty()) dialog.selectFile(QString::fromStdString(proposed));

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QObject>
+
+#include "qt/GuiApplication.h"
+
+namespace crx::test {
+
+// The GUI host: messages, file dialogs and modal dialogs, from any thread.
+class GuiHostTest : public QObject {
+  Q_OBJECT
+ public:
+  explicit GuiHostTest(qt::GuiApplication& gui) : gui_(gui) {}
+ private slots:
+  void japaneseFontIsFound();
+  void messageFromWorkerWaitsForOk();
+  void moduleErrorStaysOnTop();
+  void fileDialogsFollowTheRequest();
+  void dialogWithoutWidgetIsTakenAsItOpens();
+
+ private:
+  qt::GuiApplication& gui_;
+};
+
+// The widgets of the dialog classes, run through the host as the core runs them.
+class DialogWidgetsTest : public QObject {
+  Q_OBJECT
+ public:
+  explicit DialogWidgetsTest(qt::GuiApplication& gui) : gui_(gui) {}
+ private slots:
+  void mixDialogShowsAndTakesItsValues();
+  void mixDialogEscapeKeepsTheValues();
+  void rendererSettingsShowAndTakeTheirValues();
+  void aboutBox();
+
+ private:
+  qt::GuiApplication& gui_;
+};
+
+// The renderer's window with a real conversion.
+class TunepressWindowTest : public QObject {
+  Q_OBJECT
+ public:
+  explicit TunepressWindowTest(qt::GuiApplication& gui) : gui_(gui) {}
+ private slots:
+  void init();
+  void cleanup();
+  void showsItsButtons();
+  void severalDroppedFilesAreRefused();
+  void convertsADroppedMidiFile();
+  void droppedFolderAndTextFileConvertNothing();
+
+ private:
+  qt::GuiApplication& gui_;
+};
+
+}  // namespace crx::test
