@@ -15,8 +15,6 @@
 namespace crx {
 namespace {
 
-constexpr int kOctave = 12;
-
 // Passes every request on to the installed host and notes whether one of the
 // conversion's limit messages went by.
 class LimitWatch : public UiServices {
@@ -61,16 +59,27 @@ class LimitWatch : public UiServices {
 }  // namespace
 
 bool VocalPipeline::IsSingable(const MelodyRange& range) {
-  return range.lowest >= kLowestSingableNote && range.highest <= kHighestSingableNote;
+  return CMelodyDlg::IsSingable(range.lowest, range.highest);
+}
+
+MelodyRangeChooser VocalPipeline::RangeDialog() {
+  return [](MelodyRange& range) {
+    CMelodyDlg dialog(range.lowest, range.highest);
+    Ui().RunModal(dialog);
+    range.lowest = dialog.Lowest();
+    range.highest = dialog.Highest();
+    return true;
+  };
 }
 
 MelodyRangeChooser VocalPipeline::OctaveShift(int octaves) {
   return [octaves](MelodyRange& range) {
-    range.lowest += octaves * kOctave;
-    range.highest += octaves * kOctave;
-    if (IsSingable(range)) return true;
-    Ui().ShowMessage(kRangeMessage, MessageKind::Plain);
-    return false;
+    CMelodyDlg dialog(range.lowest, range.highest);
+    for (int i = 0; i < octaves; ++i) dialog.OnOctaveUp();
+    for (int i = 0; i > octaves; --i) dialog.OnOctaveDown();
+    range.lowest = dialog.Lowest();
+    range.highest = dialog.Highest();
+    return dialog.OnOK();
   };
 }
 

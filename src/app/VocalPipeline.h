@@ -3,7 +3,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "lyrics/CMelodyDlg.h"
 
 namespace crx {
 
@@ -32,10 +35,10 @@ struct ConversionOutcome {
 // conversion without dialogs, and the writing of the vocal MIDI.
 class VocalPipeline {
  public:
-  // The range the melody-range check accepts.
-  static constexpr int kLowestSingableNote = 12;
-  static constexpr int kHighestSingableNote = 115;
-  static constexpr const char* kRangeMessage = "音域が異常です。";
+  // The range the melody-range check accepts (that of CMelodyDlg).
+  static constexpr int kLowestSingableNote = CMelodyDlg::kLowestSingableNote;
+  static constexpr int kHighestSingableNote = CMelodyDlg::kHighestSingableNote;
+  static constexpr std::string_view kRangeMessage = CMelodyDlg::kRangeMessage;
 
   // Step 1 after the file was chosen: reads the karaoke file into song (none
   // when it yields no main-track event or no lyric track), records its first
@@ -47,9 +50,12 @@ class VocalPipeline {
                               std::unique_ptr<XfKaraokeData>& song, int& firstTempo,
                               int& transpose);
 
-  // The choice of a headless run: the range moved by octaves as that many
-  // presses of the dialog's buttons would, then the dialog's OK check, which
-  // shows kRangeMessage and refuses a range outside 12 to 115.
+  // The choice of step 1: the melody-range dialog, shown modally; the range
+  // as the user left it counts however the dialog was closed.
+  static MelodyRangeChooser RangeDialog();
+  // The choice of a headless run: the melody-range dialog's buttons pressed
+  // that many times, then its OK check, which shows kRangeMessage and
+  // refuses a range outside 12 to 115.
   static MelodyRangeChooser OctaveShift(int octaves);
   static bool IsSingable(const MelodyRange& range);
 

@@ -214,6 +214,7 @@ std::string Cp932(const char* utf8) { return TextCodec::Utf8ToCp932(utf8).value_
 // The tables in CP932, built once.
 struct Tables {
   std::unordered_map<std::string, std::string> hiragana;
+  std::unordered_set<std::string> tableKana;
   std::unordered_set<std::string> twoKana;
   std::string nasalPrefix;
   std::unordered_set<std::string> nasalSmallKana;
@@ -223,6 +224,10 @@ struct Tables {
   Tables() {
     for (size_t i = 0; i < std::size(kKatakana); ++i)
       hiragana.emplace(Cp932(kKatakana[i]), Cp932(kHiragana[i]));
+    for (size_t i = 0; i < std::size(kKatakana); ++i) {
+      tableKana.insert(Cp932(kKatakana[i]));
+      tableKana.insert(Cp932(kHiragana[i]));
+    }
     for (const char* s : kTwoKanaSyllables) twoKana.insert(Cp932(s));
     nasalPrefix = Cp932(kNasalPrefix);
     for (const char* s : kNasalSmallKana) nasalSmallKana.insert(Cp932(s));
@@ -246,6 +251,10 @@ std::string_view CSyllableTable::HiraganaOf(std::string_view character) {
   const Tables& t = GetTables();
   auto it = t.hiragana.find(std::string(character));
   return it == t.hiragana.end() ? character : std::string_view(it->second);
+}
+
+bool CSyllableTable::IsTableKana(std::string_view character) {
+  return GetTables().tableKana.count(std::string(character)) != 0;
 }
 
 std::string CSyllableTable::ToHiragana(std::string_view text) {

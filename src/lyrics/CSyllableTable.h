@@ -32,6 +32,8 @@ class CSyllableTable {
   // The hiragana of one katakana character of the table; any other
   // character is returned unchanged.
   static std::string_view HiraganaOf(std::string_view character);
+  // True for one of the 80 katakana or 80 hiragana of the table.
+  static bool IsTableKana(std::string_view character);
 
   // Splits a lyric into syllables (katakana first become hiragana). "ー" and
   // "^" give no entry; a broken double-byte character at the end gives none

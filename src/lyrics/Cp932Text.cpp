@@ -20,4 +20,22 @@ std::string_view Cp932Text::UpToZero(std::string_view data) {
   return zero == std::string_view::npos ? data : data.substr(0, zero);
 }
 
+std::string_view Cp932Text::Head(std::string_view text, size_t maxBytes) {
+  size_t end = 0;
+  while (end < text.size()) {
+    const size_t len = CharLength(text, end);
+    if (end + len > maxBytes) break;
+    end += len;
+  }
+  return text.substr(0, end);
+}
+
+std::string_view Cp932Text::Tail(std::string_view text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  const size_t earliest = text.size() - maxBytes;
+  size_t start = 0;
+  while (start < earliest) start += CharLength(text, start);
+  return text.substr(start);
+}
+
 }  // namespace crx

@@ -18,6 +18,12 @@ class Cp932Text {
   static std::string FromUtf8(std::string_view utf8);
   // The text of a lyric event's data: the bytes up to the first zero byte.
   static std::string_view UpToZero(std::string_view data);
+  // The longest beginning of at most maxBytes that does not end inside a
+  // double-byte character.
+  static std::string_view Head(std::string_view text, size_t maxBytes);
+  // The longest ending of at most maxBytes that starts on a character
+  // boundary, the characters counted from the start of the text.
+  static std::string_view Tail(std::string_view text, size_t maxBytes);
 };
 
 }  // namespace crx

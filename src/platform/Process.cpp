@@ -60,9 +60,29 @@ int WaitForExit(pid_t pid) {
 std::mutex g_startFolderMutex;
 std::string g_startFolderOverride;
 
+// Programs left running after a timed wait: collected once they have ended,
+// so that they do not linger as zombies.
+std::mutex g_leftRunningMutex;
+std::vector<pid_t> g_leftRunning;
+
+void LeaveRunning(pid_t pid) {
+  std::lock_guard lock(g_leftRunningMutex);
+  g_leftRunning.push_back(pid);
+}
+
+void CollectEnded() {
+  std::lock_guard lock(g_leftRunningMutex);
+  std::erase_if(g_leftRunning, [](pid_t pid) {
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    return r == pid || (r < 0 && errno == ECHILD);
+  });
+}
+
 }  // namespace
 
 int Process::StartAndWait(const std::string& program, const std::vector<std::string>& args) {
+  CollectEnded();
   pid_t pid = Spawn(program, args, false);
   if (pid < 0) return kStartFailed;
   return WaitForExit(pid);
@@ -70,6 +90,7 @@ int Process::StartAndWait(const std::string& program, const std::vector<std::str
 
 Process::WaitOutcome Process::ShellOpen(const std::string& program, std::string_view parameters,
                                         int timeoutMs) {
+  CollectEnded();
   pid_t pid = Spawn(program, SplitParameterString(parameters), true);
   if (pid < 0) return WaitOutcome::StartFailed;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -77,7 +98,10 @@ Process::WaitOutcome Process::ShellOpen(const std::string& program, std::string_
     int status = 0;
     pid_t r = waitpid(pid, &status, WNOHANG);
     if (r == pid || (r < 0 && errno != EINTR)) return WaitOutcome::Finished;
-    if (std::chrono::steady_clock::now() >= deadline) return WaitOutcome::TimedOut;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      LeaveRunning(pid);
+      return WaitOutcome::TimedOut;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 }

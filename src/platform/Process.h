@@ -20,7 +20,8 @@ class Process {
 
   // Shell open: the parameter string is split as Windows splits a command
   // line, the program runs with its standard streams on /dev/null, and the
-  // wait ends after timeoutMs at the latest (the program is then left running).
+  // wait ends after timeoutMs at the latest (the program is then left running,
+  // and collected by a later start once it has ended).
   static WaitOutcome ShellOpen(const std::string& program, std::string_view parameters,
                                int timeoutMs);
 

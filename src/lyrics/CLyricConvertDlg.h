@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/DialogModel.h"
+
+namespace crx {
+
+class CVocaloid;
+class XfKaraokeData;
+
+// The lyric review dialog: as it opens it runs the whole lyric conversion of
+// the song into the holder and lists the review lines; OK closes it. The
+// converted records stay in the holder for the vocal MIDI.
+class CLyricConvertDlg : public DialogModel {
+ public:
+  static constexpr int kResourceId = 129;
+  static constexpr std::string_view kCaption = "歌詞確認";
+  static constexpr int kListId = 1002;
+  static constexpr int kOkId = 1;
+
+  CLyricConvertDlg(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
+                   std::string dictionaryFolder);
+
+  const char* DialogName() const override { return "CLyricConvertDlg"; }
+  bool OnInitDialog() override;
+
+  // The rows of list box 1002, in order (UTF-8).
+  const std::vector<std::string>& Lines() const { return lines_; }
+
+ private:
+  XfKaraokeData& song_;
+  CVocaloid& vocaloid_;
+  int melodyChannel_;
+  std::string dictionaryFolder_;
+  std::vector<std::string> lines_;
+};
+
+}  // namespace crx

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "platform/DialogField.h"
+#include "platform/DialogModel.h"
+
+namespace crx {
+
+// The melody-range dialog: the lowest and highest note of the melody, two
+// buttons that move both by an octave, and an OK that refuses a range no
+// voice can sing. The headless octave choice runs the same buttons and check.
+class CMelodyDlg : public DialogModel {
+ public:
+  static constexpr int kResourceId = 137;
+  static constexpr std::string_view kCaption = "歌の音域";
+  static constexpr int kOkId = 1;
+  static constexpr int kLowestId = 1030;
+  static constexpr int kHighestId = 1029;
+  static constexpr int kUpId = 1031;
+  static constexpr int kDownId = 1032;
+  static constexpr std::string_view kLowestLabel = "最低音";
+  static constexpr std::string_view kHighestLabel = "最高音";
+  static constexpr std::string_view kUpCaption = "オクターブ上げる";
+  static constexpr std::string_view kDownCaption = "オクターブ下げる";
+  static constexpr std::string_view kReferenceLabel = "参考音域　60 - 72";
+  static constexpr std::string_view kRangeMessage = "音域が異常です。";
+  static constexpr int kOctave = 12;
+  // The range OK accepts.
+  static constexpr int kLowestSingableNote = 12;
+  static constexpr int kHighestSingableNote = 115;
+  static constexpr std::array<DialogField, 2> kFields = {{
+      {kLowestId, kLowestLabel, true, 0},
+      {kHighestId, kHighestLabel, true, 0},
+  }};
+
+  CMelodyDlg(int lowest, int highest);
+
+  const char* DialogName() const override { return "CMelodyDlg"; }
+  bool OnInitDialog() override;
+  // Reads both fields; outside 12 to 115 shows kRangeMessage and keeps the
+  // dialog open.
+  bool OnOK() override;
+
+  void OnOctaveUp();
+  void OnOctaveDown();
+
+  // The two read-only fields as shown ("%d").
+  std::string LowestText() const { return std::to_string(lowest_); }
+  std::string HighestText() const { return std::to_string(highest_); }
+
+  // The numbers as the user left them, however the dialog was closed.
+  int Lowest() const { return lowest_; }
+  int Highest() const { return highest_; }
+
+  static bool IsSingable(int lowest, int highest);
+
+ private:
+  int lowest_;
+  int highest_;
+};
+
+}  // namespace crx

@@ -1,0 +1,179 @@
+#include "app/OutsidePrograms.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/FixedField.h"
+#include "platform/Process.h"
+#include "platform/ScriptedHost.h"
+#include "support/platform/TempFolder.h"
+
+namespace crx {
+namespace {
+
+using Lines = std::vector<std::string>;
+using test::ReadFileBytes;
+using test::ShellQuote;
+
+// Stand-in programs written as small shell scripts into a start folder.
+class OutsideProgramsTest : public ::testing::Test {
+ protected:
+  std::string Script(const std::string& path, const std::string& body) {
+    test::WriteFileBytes(path, "#!/bin/sh\n" + body + "\n");
+    chmod(path.c_str(), 0755);
+    return path;
+  }
+  // A program that writes its arguments, one per line, to args.txt.
+  std::string Recorder(const std::string& path, const std::string& more = "") {
+    return Script(path, "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > " +
+                            ShellQuote(tmp.File("args.txt")) + "\n" + more);
+  }
+  std::string Args() const { return ReadFileBytes(tmp.File("args.txt")); }
+  OutsidePrograms Programs() const {
+    ProgramWaits waits{300, 300, 20, 50};
+    return OutsidePrograms(ProgramLocations::Known(tmp.Path()), waits);
+  }
+
+  ScriptedHost host;
+  ScopedUi scope{host};
+  test::TempFolder tmp;
+};
+
+TEST_F(OutsideProgramsTest, DefaultsTakeTheFirstProgramFoundInOrder) {
+  ProgramLocations l{tmp.Path(),
+                     {tmp.File("none"), Recorder(tmp.File("singer"))},
+                     {tmp.File("lame"), Recorder(tmp.File("lame2"))},
+                     {Recorder(tmp.File("editor1")), Recorder(tmp.File("editor2"))}};
+  const AppSettings s = OutsidePrograms(l).DefaultSettings();
+  EXPECT_EQ(ReadFixedField(s.voiceProgramPath), tmp.File("singer"));
+  EXPECT_EQ(ReadFixedField(s.mp3EncoderPath), tmp.File("lame2"));
+  EXPECT_EQ(ReadFixedField(s.soundEditorPath), tmp.File("editor1"));
+  EXPECT_EQ(ReadFixedField(s.videoBackgroundPath), tmp.File("white.bmp"));
+  EXPECT_TRUE(host.Records().empty());
+}
+
+TEST_F(OutsideProgramsTest, WithoutASingerTheUserIsAskedAtEveryStart) {
+  const ProgramLocations l = ProgramLocations::Known(tmp.Path());
+  EXPECT_EQ(l.singer, Lines{tmp.File("CantorixSinger")});
+  host.AnswerFile(tmp.File("my singer"));
+  host.AnswerFile(std::nullopt);
+  const AppSettings chosen = OutsidePrograms(l).DefaultSettings();
+  const AppSettings cancelled = OutsidePrograms(l).DefaultSettings();
+  EXPECT_EQ(ReadFixedField(chosen.voiceProgramPath), tmp.File("my singer"));
+  EXPECT_EQ(ReadFixedField(cancelled.voiceProgramPath), "");
+  const std::string message = "VOCALOID EDITORの実行プログラムが見つかりませんでした。通常は" +
+                              tmp.File("CantorixSinger") +
+                              "などのフォルダにあります。手動で所在を指定してください。";
+  EXPECT_EQ(host.Messages(), (Lines{message, message}));
+  ASSERT_EQ(host.Records().size(), 4u);
+  EXPECT_EQ(host.Records()[1].kind, ScriptedHost::Kind::SaveFile);
+  EXPECT_EQ(host.Records()[1].text, "vocaloid 実行 files|*");
+}
+
+TEST_F(OutsideProgramsTest, ArgumentsArriveWholeAndTheKindFollowsTheFullPath) {
+  const std::string odd = tmp.File("歌 \"x\" it's\\.mid");
+  mkdir(tmp.File("Lumivoce").c_str(), 0755);
+  const std::string converter = Recorder(tmp.File("Lumivoce/VOCALOID2"));
+  OutsidePrograms p = Programs();
+  EXPECT_FALSE(p.RenderVocal(converter, odd, "v.mid", tmp.File("v.wav"), -12));
+  EXPECT_EQ(Args(), odd + "\n" + tmp.File("v.wav") + "\n-12\n");
+  const std::string editor = Recorder(tmp.File("editor"), "touch \"$1.wav\"");
+  EXPECT_TRUE(p.RenderVocal(editor, "k.mid", odd, odd + ".wav", 0));
+  EXPECT_EQ(Args(), odd + "\n");
+  EXPECT_EQ(host.Messages(), Lines{tmp.File("v.wav") + "がありません。"});
+}
+
+TEST_F(OutsideProgramsTest, AMissingSingerIsNotStartedAndTheWavIsReportedMissing) {
+  OutsidePrograms p = Programs();
+  EXPECT_FALSE(p.RenderVocal("", "k.mid", "v.mid", tmp.File("v.wav"), 0));
+  EXPECT_FALSE(p.RenderVocal(tmp.File("gone"), "k.mid", "v.mid", tmp.File("v.wav"), 0));
+  EXPECT_EQ(host.Messages().size(), 2u);
+  std::array<char, kPathFieldSize> field{};
+  host.AnswerFile(tmp.File("gone"));  // still missing: asked again
+  host.AnswerFile(Recorder(tmp.File("singer")));
+  EXPECT_TRUE(OutsidePrograms::AskForSinger(field));
+  EXPECT_EQ(ReadFixedField(field), tmp.File("singer"));
+  host.Clear();
+  WriteFixedField(field, "");
+  EXPECT_FALSE(OutsidePrograms::AskForSinger(field));
+  EXPECT_EQ(host.Messages(), Lines{"歌声合成のための外部プログラムを指定してください。"});
+}
+
+TEST_F(OutsideProgramsTest, RendererLeavesTheWavAndTheCallerCleansUp) {
+  OutsidePrograms p = Programs();
+  const std::string midi = tmp.File("song_tmp.mid");
+  test::WriteFileBytes(midi, "MThd");
+  // A missing renderer: nothing starts, the quoted WAV is reported.
+  EXPECT_FALSE(p.RenderAccompaniment(midi, tmp.File("acc.wav")));
+  EXPECT_EQ(host.Messages(), Lines{"\"" + tmp.File("acc.wav") + "\"がありません。"});
+  EXPECT_FALSE(FileExists(midi));
+
+  Recorder(p.RendererPath(), "touch \"$2\" \"${2%.wav}.aiff\"");
+  test::WriteFileBytes(midi, "MThd");
+  EXPECT_TRUE(p.RenderAccompaniment(midi, tmp.File("acc.wav")));
+  EXPECT_EQ(Args(), midi + "\n" + tmp.File("acc.wav") + "\ncrx\n");
+  EXPECT_FALSE(FileExists(tmp.File("acc.aiff")));
+  EXPECT_FALSE(FileExists(midi));
+  EXPECT_EQ(host.Messages().size(), 1u);
+}
+
+TEST_F(OutsideProgramsTest, EncoderIsJudgedByTheMp3AfterItsWait) {
+  OutsidePrograms p = Programs();
+  const std::string mp3 = tmp.File("mix.mp3");
+  const std::string good = Recorder(tmp.File("lame"), "touch \"$2\"");
+  EXPECT_TRUE(p.EncodeMp3(good, "a b.wav", mp3));
+  EXPECT_EQ(Args(), "a b.wav\n" + mp3 + "\n");
+  RemoveFile(mp3);
+  EXPECT_FALSE(p.EncodeMp3(Script(tmp.File("fails"), "exit 1"), "m.wav", mp3));
+  EXPECT_FALSE(p.EncodeMp3(Script(tmp.File("hangs"), "sleep 3"), "m.wav", mp3));
+  EXPECT_TRUE(p.EncodeMp3(Script(tmp.File("slow"), "touch \"$2\"; sleep 3"), "m.wav", mp3));
+  EXPECT_FALSE(p.EncodeMp3("", "m.wav", mp3));
+  EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(OutsideProgramsTest, VideoMakerGetsSixParametersAndALateVideoCountsOnlyInTheAutoRun) {
+  OutsidePrograms p = Programs();
+  const std::string video = tmp.File("mix.wmv");
+  const std::string params =
+      OutsidePrograms::VideoParameters("m.wav", "k.mid", video, "b g.bmp", "s.lrd", tmp.Path());
+  // Not in the start folder: the parameter string is shown.
+  EXPECT_FALSE(p.MakeVideo("m.wav", "k.mid", video, "b g.bmp", "s.lrd",
+                           OutsidePrograms::VideoCheck::AtOnce));
+  EXPECT_EQ(host.Messages(), Lines{params});
+  host.Clear();
+  // Writes the video 0.3 s after it ended.
+  Recorder(p.VideoMakerPath(), "(sleep 0.3; touch \"$3\") >/dev/null 2>&1 &");
+  EXPECT_FALSE(p.MakeVideo("m.wav", "k.mid", video, "b g.bmp", "s.lrd",
+                           OutsidePrograms::VideoCheck::AtOnce));
+  EXPECT_EQ(host.Messages(), Lines{video + "の生成に失敗しました。"});
+  EXPECT_EQ(Args(), "m.wav\nk.mid\n" + video + "\nb g.bmp\ns.lrd\n" + tmp.Path() + "\n");
+  RemoveFile(video);
+  host.Clear();
+  const std::string longName(250, 'x');
+  EXPECT_TRUE(p.MakeVideo("m.wav", "k.mid", video, longName, "s.lrd",
+                          OutsidePrograms::VideoCheck::Repeated));
+  const size_t length =
+      OutsidePrograms::VideoParameters("m.wav", "k.mid", video, longName, "s.lrd", tmp.Path())
+          .size();
+  EXPECT_EQ(host.Messages(),
+            Lines{"ファイル名が長すぎるので処理に失敗するかもしれません。 パラメータが" +
+                  std::to_string(length) + "文字になっています。"});
+}
+
+TEST(OutsidePrograms, ParameterStringsQuoteEachPathAndSplitBackWhole) {
+  EXPECT_EQ(OutsidePrograms::Mp3Parameters("/a b/m.wav", "/a b/m.mp3"),
+            "\"/a b/m.wav\" \"/a b/m.mp3\" ");
+  EXPECT_EQ(OutsidePrograms::SoundEditorParameters("/歌/x.wav"), "\"/歌/x.wav\"");
+  for (std::string odd : {"a\"b", "end\\", "a\\\"b\\\\", "\"", "", "歌 \\x"}) {
+    EXPECT_EQ(Process::SplitParameterString(OutsidePrograms::QuoteParameter(odd)), Lines{odd})
+        << odd;
+  }
+  EXPECT_TRUE(OutsidePrograms::IsConverter("/opt/Lumivoce/VOCALOID2"));
+  EXPECT_FALSE(OutsidePrograms::IsConverter("/opt/lumivoce/conv"));
+}
+
+}  // namespace
+}  // namespace crx
