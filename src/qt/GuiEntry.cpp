@@ -1,5 +1,6 @@
 #include "qt/GuiEntry.h"
 
+#include "qt/CantorixWindow.h"
 #include "qt/GuiApplication.h"
 #include "qt/TunepressWindow.h"
 
@@ -19,6 +20,25 @@ int RunTunepressWindow(int argc, char** argv) {
     code = QApplication::exec();
     gui.Host().SetMainWindow(nullptr);
     gui.Host().SetProposedFile(nullptr);
+  }
+  return code;
+}
+
+int RunCantorixWindow(int argc, char** argv) {
+  GuiApplication gui(argc, argv, "Cantorix", "org.cantorix.Cantorix");
+  int code = 0;
+  {
+    CCantorixDlg dialog;
+    CantorixWindow window(dialog);
+    gui.Host().SetMainWindow(&window);
+    // The start-up may ask for the singing-voice program before the window shows.
+    dialog.OnInitDialog();
+    window.Sync();
+    window.show();
+    code = QApplication::exec();
+    dialog.WaitForWorker();
+    dialog.OnDestroy();
+    gui.Host().SetMainWindow(nullptr);
   }
   return code;
 }
