@@ -17,7 +17,6 @@
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CLyricConvertDlg.h"
 #include "lyrics/CLyricCorrection.h"
-#include "lyrics/CMelodyDlg.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
 
@@ -42,15 +41,6 @@ bool Chosen(int selected, const std::string& path) {
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-// The melody-range dialog; the shift counts however it was closed.
-bool ChooseInMelodyDialog(MelodyRange& range) {
-  CMelodyDlg dialog(range.lowest, range.highest);
-  Ui().RunModal(dialog);
-  range.lowest = dialog.Lowest();
-  range.highest = dialog.Highest();
-  return true;
-}
 
 }  // namespace
 
@@ -392,8 +382,8 @@ std::string CCantorixDlg::TemporaryMidiPath() const {
 
 bool CCantorixDlg::LoadKaraokeMidi(const MelodyRangeChooser& choose) {
   VocalPipeline::LoadKaraokeMidi(karaokeMidiPath_, melodyChannel_,
-                                 choose ? choose : MelodyRangeChooser(ChooseInMelodyDialog), song_,
-                                 firstTempo_, transpose_);
+                                 choose ? choose : VocalPipeline::RangeDialog(), song_, firstTempo_,
+                                 transpose_);
   return song_ != nullptr;
 }
 
@@ -575,7 +565,7 @@ void CCantorixDlg::OnMakeVideo() {
   StartProgress();
   DisableAll();
   videoPath_ = WithoutExtension(mixWavPath_) + std::string(kVideoEnding);
-  CVideoDlg dialog(mixWavPath_, karaokeMidiPath_, videoPath_, settings_.videoBackgroundPath,
+  CVideoDlg dialog(mixWavPath_, karaokeMidiPath_, settings_.videoBackgroundPath, videoPath_,
                    workFolder_);
   Ui().RunModal(dialog);
   if (programs_.MakeVideo(mixWavPath_, karaokeMidiPath_, videoPath_,
