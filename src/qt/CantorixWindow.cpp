@@ -80,9 +80,9 @@ CantorixWindow::CantorixWindow(Dlg& dialog, QWidget* parent) : QDialog(parent), 
   bottom->addWidget(mode_);
   bottom->addWidget(status_, 1);
   chain(mode_);
-  for (auto [id, caption] : {std::pair{Dlg::kSettingsId, Dlg::kSettingsCaption},
-                             std::pair{Dlg::kHelpId, Dlg::kHelpCaption},
-                             std::pair{Dlg::kCloseId, Dlg::kCloseCaption}}) {
+  for (auto [id, caption] :
+       {std::pair{Dlg::kSettingsId, Dlg::kSettingsCaption},
+        std::pair{Dlg::kHelpId, Dlg::kHelpCaption}, std::pair{Dlg::kCloseId, Dlg::kCloseCaption}}) {
     QPushButton* b = button(id, caption);
     bottom->addWidget(b);
     chain(b);
@@ -96,8 +96,10 @@ CantorixWindow::CantorixWindow(Dlg& dialog, QWidget* parent) : QDialog(parent), 
   progress_.setInterval(Dlg::kProgressIntervalMs);
   connect(&progress_, &QTimer::timeout, this, [this] { dialog_.ProgressTimer(); });
   // The dialog class may change from any thread; the window follows on its own.
-  dialog_.SetChangeListener(
-      [this] { QMetaObject::invokeMethod(this, [this] { Sync(); }, Qt::QueuedConnection); });
+  dialog_.SetChangeListener([this] {
+    QMetaObject::invokeMethod(
+        this, [this] { Sync(); }, Qt::QueuedConnection);
+  });
   Sync();
 }
 
@@ -144,7 +146,8 @@ void CantorixWindow::ClickControl(int id) {
   Sync();
   command_ = std::thread([this, id] {
     dialog_.Click(id);
-    QMetaObject::invokeMethod(this, [this] { CommandEnded(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { CommandEnded(); }, Qt::QueuedConnection);
   });
 }
 

@@ -54,4 +54,17 @@ class TunepressWindowTest : public QObject {
   qt::GuiApplication& gui_;
 };
 
+// The main window clicked through by hand with stand-in outside programs.
+class CantorixWindowTest : public QObject {
+  Q_OBJECT
+ public:
+  explicit CantorixWindowTest(qt::GuiApplication& gui) : gui_(gui) {}
+ private slots:
+  void showsTheRowsAndTheModes();
+  void manualStepsClickedThrough();
+
+ private:
+  qt::GuiApplication& gui_;
+};
+
 }  // namespace crx::test

@@ -12,5 +12,7 @@ int main(int argc, char** argv) {
   failures += QTest::qExec(&widgets, argc, argv);
   crx::test::TunepressWindowTest renderer(gui);
   failures += QTest::qExec(&renderer, argc, argv);
+  crx::test::CantorixWindowTest main(gui);
+  failures += QTest::qExec(&main, argc, argv);
   return failures == 0 ? 0 : 1;
 }
