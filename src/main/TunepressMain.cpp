@@ -5,7 +5,7 @@
 
 int main(int argc, char** argv) {
 #ifdef CRX_WITH_GUI
-  if (argc == 1) return crx::qt::RunTunepressWindow(argc, argv);
+  if (argc == 1 || (argc == 2 && argv[1][0] != '-')) return crx::qt::RunTunepressWindow(argc, argv);
 #endif
   return crx::RunTunepressCommand(argc, argv);
 }

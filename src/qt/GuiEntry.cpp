@@ -7,10 +7,12 @@
 namespace crx::qt {
 
 int RunTunepressWindow(int argc, char** argv) {
+  // A MIDI file given alone (as the desktop passes it) is converted by hand.
+  std::vector<std::string> commandLine(argv + 1, argv + argc);
   GuiApplication gui(argc, argv, "TunepressCRX", "org.cantorix.TunepressCRX");
   int code = 0;
   {
-    tp::CTunepressDlg dialog;
+    tp::CTunepressDlg dialog(commandLine);
     dialog.OnInitDialog();
     TunepressWindow window(dialog);
     gui.Host().SetMainWindow(&window);
