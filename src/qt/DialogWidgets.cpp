@@ -2,6 +2,7 @@
 
 #include "qt/GuiHost.h"
 #include "qt/MixDlgWidget.h"
+#include "qt/RemoveDlgWidget.h"
 #include "qt/TunepressConfigWidget.h"
 
 namespace crx::qt {
@@ -19,6 +20,7 @@ GuiHost::WidgetFactory Factory() {
 
 void RegisterDialogWidgets(GuiHost& host) {
   host.RegisterDialog("CMixDlg", Factory<MixDlgWidget, CMixDlg>());
+  host.RegisterDialog("CRemoveDlg", Factory<RemoveDlgWidget, CRemoveDlg>());
   host.RegisterDialog("tp::CConfigDlg", Factory<TunepressConfigWidget, tp::CConfigDlg>());
 }
 

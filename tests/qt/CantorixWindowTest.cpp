@@ -54,7 +54,7 @@ struct MainUnderTest {
   }
   ~MainUnderTest() {
     window->close();
-    dialog->WaitForWorker();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->WorkerRunning(), 20000);
     dialog->OnDestroy();
     window.reset();
     dialog.reset();
@@ -81,7 +81,8 @@ struct MainUnderTest {
   void Click(int step) {
     window->ClickControl(Dlg::kRows[static_cast<size_t>(step - 1)].executeId);
     QTRY_VERIFY_WITH_TIMEOUT(!window->Busy(), 20000);
-    dialog->WaitForWorker();
+    // Not WaitForWorker(): the worker's own requests need the GUI thread.
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->WorkerRunning(), 20000);
     QTest::qWait(20);
   }
 };

@@ -10,6 +10,7 @@
 #include "AutoAnswer.h"
 #include "ModalDriver.h"
 #include "WindowTests.h"
+#include "app/RemoveDlg.h"
 #include "audio/MixDlg.h"
 #include "qt/AboutBox.h"
 #include "renderer/ConfigDlg.h"
@@ -115,6 +116,24 @@ void DialogWidgetsTest::rendererSettingsShowAndTakeTheirValues() {
   QCOMPARE(settings.channelFlags[2], 0);
   QCOMPARE(settings.channelFlags[0], 1);
   QCOMPARE(QString::fromLatin1(settings.mp3Link.data()), encoder);
+}
+
+void DialogWidgetsTest::removeDialogTakesItsBoxes() {
+  CRemoveDlg dialog({"/s/vocal.mid", "/s/vocal.wav", "/s/acc.wav", "/s/mix.wav"}, {1, 0, 1, 0});
+  WhenModalOpens([](QWidget* w) {
+    QCOMPARE(w->windowTitle(), U("不要ファイル削除"));
+    QCOMPARE(Child<QLineEdit>(w, "1019")->text(), U("/s/vocal.mid"));
+    QCOMPARE(Child<QLineEdit>(w, "1009")->text(), U("/s/mix.wav"));
+    QVERIFY(Child<QCheckBox>(w, "1020")->isChecked());
+    QVERIFY(!Child<QCheckBox>(w, "1022")->isChecked());
+    QCOMPARE(Child<QCheckBox>(w, "1023")->text(), U("合成wav"));
+    Child<QCheckBox>(w, "1023")->setChecked(true);
+    Child<QCheckBox>(w, "1020")->setChecked(false);
+    Screenshot(w, "CRemoveDlg");
+    Child<QPushButton>(w, "1")->click();
+  });
+  QCOMPARE(Ui().RunModal(dialog), DialogResult::Ok);
+  QCOMPARE(dialog.Flags(), (DeleteFlags{0, 0, 1, 1}));
 }
 
 void DialogWidgetsTest::aboutBox() {

@@ -31,6 +31,7 @@ class DialogWidgetsTest : public QObject {
   void mixDialogShowsAndTakesItsValues();
   void mixDialogEscapeKeepsTheValues();
   void rendererSettingsShowAndTakeTheirValues();
+  void removeDialogTakesItsBoxes();
   void aboutBox();
 
  private:
