@@ -14,4 +14,5 @@ apt-get install -y --no-install-recommends \
   lame ffmpeg midicsv python3 python3-mido sox \
   jcadencii default-jre-headless fluidsynth libebur128-dev \
   libespeak-ng-dev libsoxr-dev praat \
-  tesseract-ocr tesseract-ocr-jpn imagemagick
+  tesseract-ocr tesseract-ocr-jpn imagemagick \
+  xvfb xauth x11-utils appstream desktop-file-utils

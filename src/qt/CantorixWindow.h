@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <map>
+#include <thread>
+
+#include "app/CCantorixDlg.h"
+
+class QComboBox;
+class QLabel;
+
+namespace crx::qt {
+
+// The main window: the nine step rows and the automatic row (label,
+// description, 実行, やりなおし, 編集), the mode box, 設定, ヘルプ, 終了 and the
+// status line. Each control shows the dialog class's control of the same
+// id. A command runs on a thread of the window, so that the window keeps
+// repainting (and the status line growing) while a step waits for an outside
+// program; meanwhile every step button, the mode box and 終了 are disabled,
+// and the step's own dialogs and messages come up through the GUI host.
+class CantorixWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CantorixWindow(CCantorixDlg& dialog, QWidget* parent = nullptr);
+  ~CantorixWindow() override;
+
+  // Shows the dialog class's controls as they are now.
+  void Sync();
+  // A click on the control with this id, as the user makes it.
+  void ClickControl(int id);
+  // True while a command runs.
+  bool Busy() const { return busy_; }
+  QWidget* Control(int id) const;
+
+  void reject() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void CommandEnded();
+  bool MayClose() const;
+
+  CCantorixDlg& dialog_;
+  std::map<int, QWidget*> controls_;
+  QComboBox* mode_ = nullptr;
+  QLabel* status_ = nullptr;
+  QTimer progress_;
+  std::thread command_;
+  bool busy_ = false;
+  bool closing_ = false;
+};
+
+}  // namespace crx::qt

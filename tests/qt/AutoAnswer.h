@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+#include <QTimer>
+#include <deque>
+#include <optional>
+
+namespace crx::test {
+
+// Answers message boxes with OK and file dialogs from a list, as a user
+// would, recording what they said and proposed.
+class AutoAnswer {
+ public:
+  AutoAnswer() {
+    timer_.setInterval(10);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+    timer_.start();
+  }
+
+  // The next file dialog's answer; nullopt cancels it.
+  void File(std::optional<QString> path) { files_.push_back(std::move(path)); }
+
+  QStringList messages;
+  QStringList proposedFiles;  // the file each save dialog proposed as it opened
+
+ private:
+  void Poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || !modal->isVisible()) return;
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      messages << box->text();
+      box->button(QMessageBox::Ok)->click();
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      if (dialog->acceptMode() == QFileDialog::AcceptSave && !dialog->selectedFiles().isEmpty()) {
+        proposedFiles << dialog->selectedFiles().front();
+      }
+      std::optional<QString> answer;
+      if (!files_.empty()) {
+        answer = files_.front();
+        files_.pop_front();
+      }
+      if (answer) {
+        dialog->selectFile(*answer);
+        // Accepting may ask something in turn: answered by the next poll.
+        QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
+      } else {
+        QTimer::singleShot(0, dialog, [dialog] { dialog->reject(); });
+      }
+    }
+  }
+
+  QTimer timer_;
+  std::deque<std::optional<QString>> files_;
+};
+
+}  // namespace crx::test

@@ -1,0 +1,142 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "AutoAnswer.h"
+#include "ModalDriver.h"
+#include "WindowTests.h"
+#include "app/CCantorixDlg.h"
+#include "foundation/FileHelpers.h"
+#include "qt/CantorixWindow.h"
+#include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/TempFolder.h"
+
+namespace crx::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Dlg = CCantorixDlg;
+QString U(std::string_view text) { return QString::fromUtf8(text.data(), text.size()); }
+
+// A start folder with the dictionaries and a stand-in singer, the working
+// folder in a temporary configuration home, and a short song.
+struct MainUnderTest {
+  TempFolder start, config, songs;
+  std::string karaoke;
+  std::unique_ptr<Dlg> dialog;
+  std::unique_ptr<qt::CantorixWindow> window;
+
+  explicit MainUnderTest(qt::GuiApplication& gui) {
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    for (const char* name : {"kanji.csv", "english.csv"}) {
+      fs::create_symlink(std::string(CRX_START_FOLDER) + "/" + name, start.File(name));
+    }
+    // The singer writes a copy of a small WAV beside the vocal MIDI.
+    WriteFileBytes(start.File("CantorixSinger"),
+                   "#!/bin/sh\nhead -c 4000 /dev/zero > \"${1%.*}.wav\"\n");
+    fs::permissions(start.File("CantorixSinger"), fs::perms::owner_all);
+    XfFileBuilder song;
+    song.Tempo(0, 500000);
+    for (int i = 0; i < 8; ++i) song.Note(i * 480, 0, 60 + i, 100, 460);
+    song.LyricsUtf8(0, 480, {"さ", "く", "ら", "さ", "く", "ら", "や", "よ"});
+    karaoke = song.WriteTo(songs.File("song.mid"));
+    ProgramLocations where{
+        start.Path(), {start.File("CantorixSinger")}, {start.File("lame")}, {start.File("ed")}};
+    dialog = std::make_unique<Dlg>(OutsidePrograms(where, ProgramWaits{300, 3000, 2, 10}));
+    window = std::make_unique<qt::CantorixWindow>(*dialog);
+    gui.Host().SetMainWindow(window.get());
+    dialog->OnInitDialog();
+    window->Sync();
+    window->show();
+  }
+  ~MainUnderTest() {
+    window->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->WorkerRunning(), 20000);
+    dialog->OnDestroy();
+    window.reset();
+    dialog.reset();
+    unsetenv("XDG_CONFIG_HOME");
+  }
+  // The enabled buttons as the window shows them: "x2 r1 e4", "A" for the
+  // automatic run.
+  std::string Buttons() const {
+    std::string x = "x", r = " r", e = " e", a;
+    for (int row = 0; row <= Dlg::kStepCount; ++row) {
+      const Dlg::StepRow& s = Dlg::kRows[static_cast<size_t>(row)];
+      const char step = static_cast<char>('1' + row);
+      auto on = [&](int id) { return id != 0 && window->Control(id)->isEnabled(); };
+      if (row == Dlg::kFullAutoRow) {
+        if (on(s.executeId)) a = " A";
+        continue;
+      }
+      if (on(s.executeId)) x += step;
+      if (on(s.redoId)) r += step;
+      if (on(s.editId)) e += step;
+    }
+    return x + r + e + a;
+  }
+  void Click(int step) {
+    window->ClickControl(Dlg::kRows[static_cast<size_t>(step - 1)].executeId);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->Busy(), 20000);
+    // Not WaitForWorker(): the worker's own requests need the GUI thread.
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->WorkerRunning(), 20000);
+    QTest::qWait(20);
+  }
+};
+
+}  // namespace
+
+void CantorixWindowTest::showsTheRowsAndTheModes() {
+  MainUnderTest m(gui_);
+  QCOMPARE(m.window->windowTitle(), U("歌声・伴奏合成ツール"));
+  for (const Dlg::StepRow& row : Dlg::kRows) {
+    auto* description = qobject_cast<QPlainTextEdit*>(m.window->Control(row.descriptionId));
+    QCOMPARE(description->toPlainText(), U(row.description));
+    QVERIFY(description->isReadOnly());
+    QCOMPARE(static_cast<QPushButton*>(m.window->Control(row.executeId))->text(), U("実行"));
+  }
+  QCOMPARE(static_cast<QPushButton*>(m.window->Control(1017))->text(), U("やりなおし"));
+  QCOMPARE(static_cast<QPushButton*>(m.window->Control(1025))->text(), U("編集"));
+  auto* mode = qobject_cast<QComboBox*>(m.window->Control(Dlg::kModeBoxId));
+  QCOMPARE(mode->count(), 4);
+  QCOMPARE(mode->itemText(3), U("自動(wmv)"));
+  QCOMPARE(m.Buttons(), std::string("x1 r e"));
+  Screenshot(m.window.get(), "CCantorixDlg");
+  // An automatic mode leaves only the automatic run; manual brings step 1 back.
+  mode->setCurrentIndex(2);
+  emit mode->activated(2);
+  QCOMPARE(m.Buttons(), std::string("x r e A"));
+  QCOMPARE(m.dialog->ModeSelection(), 2);
+  mode->setCurrentIndex(0);
+  emit mode->activated(0);
+  QCOMPARE(m.Buttons(), std::string("x1 r e"));
+}
+
+void CantorixWindowTest::manualStepsClickedThrough() {
+  MainUnderTest m(gui_);
+  AutoAnswer answers;
+  answers.File(U(m.karaoke));
+  m.Click(1);
+  QCOMPARE(m.Buttons(), std::string("x2 r1 e"));
+  m.Click(2);
+  QCOMPARE(m.Buttons(), std::string("x3 r12 e"));
+  answers.File(U(m.songs.File("vocal.mid")));
+  m.Click(3);
+  QCOMPARE(m.Buttons(), std::string("x4 r123 e"));
+  QVERIFY(FileExists(m.songs.File("vocal.mid")) != 0);
+  m.Click(4);
+  QCOMPARE(m.Buttons(), std::string("x5 r1234 e4"));
+  QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join('|')));
+  // While a step runs no step button, mode box or 終了 can be clicked.
+  const Dlg::StepRow& five = Dlg::kRows[4];
+  m.window->ClickControl(five.executeId);
+  QVERIFY(!m.window->Control(five.redoId - 1)->isEnabled());
+  QVERIFY(!m.window->Control(Dlg::kModeBoxId)->isEnabled());
+  QVERIFY(!m.window->Control(Dlg::kCloseId)->isEnabled());
+  QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy(), 60000);
+}
+
+}  // namespace crx::test
