@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "audio/MixSong.h"
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 
 namespace {
 

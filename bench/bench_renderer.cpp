@@ -30,7 +30,7 @@ struct BenchFiles {
     if (mkdtemp(pattern) != nullptr) folder = pattern;
     midi = folder + "/song.mid";
     crx::test::SmfBuilder::WriteFile(midi, crx::test::GmArrangement(kSongSeconds, kChannelVolume));
-    for (const std::string& c : crx::tp::SynthComponent::SoundFontCandidates()) {
+    for (const std::string& c : crx::renderer::SynthComponent::SoundFontCandidates()) {
       if (crx::FileExists(c) != 0) {
         soundFont = c;
         break;
@@ -55,7 +55,7 @@ double TimeOurs() {
   auto start = std::chrono::steady_clock::now();
   // The renderer keeps its prepared file and settings in the current folder.
   if (chdir(f.folder.c_str()) != 0) return -1;
-  int rc = crx::tp::RunConversionCommand({f.midi, f.folder + "/ours.wav", "crx"});
+  int rc = crx::renderer::RunConversionCommand({f.midi, f.folder + "/ours.wav", "crx"});
   double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return rc == 0 ? s : -1;
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 #include "foundation/FileHelpers.h"
 #include "platform/ScriptedHost.h"
 #include "platform/TextCodec.h"

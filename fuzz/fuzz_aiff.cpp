@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/AiffData.h"
+#include "audio/CAiffData.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {

@@ -16,35 +16,35 @@ namespace {
 using namespace crx;
 
 void Prepare0(const std::vector<uint8_t>& image, int32_t percent, int off, int32_t beats) {
-  tp::SingleTrackSong song(image);
+  renderer::SingleTrackSong song(image);
   if (song.Form() != kFormRaw) {
-    tp::ScaleVolume(song.Track(), percent);
+    renderer::ScaleVolume(song.Track(), percent);
     song.DeleteChannel(off);
-    tp::AddLeadIn(song.Track(), tp::LeadInTicks(song.FirstTempo(), beats));
+    renderer::AddLeadIn(song.Track(), renderer::LeadInTicks(song.FirstTempo(), beats));
   }
   if (song.BuildImage()) {
     std::vector<uint8_t> again(song.ImageBytes().begin(), song.ImageBytes().end());
-    tp::SingleTrackSong reread(again);
+    renderer::SingleTrackSong reread(again);
   }
 }
 
 void Prepare1(const std::vector<uint8_t>& image, int32_t percent, int off, int32_t beats) {
-  tp::MultiTrackSong song(image);
+  renderer::MultiTrackSong song(image);
   for (int i = song.TrackCount() - 1; i >= 0; --i) {
-    tp::ScaleVolume(*song.Track(i), percent);
-    if (tp::TrackChannel(*song.Track(i)) == off) song.DeleteTrack(i);
+    renderer::ScaleVolume(*song.Track(i), percent);
+    if (renderer::TrackChannel(*song.Track(i)) == off) song.DeleteTrack(i);
   }
-  const int64_t ticks = tp::LeadInTicks(song.LastTempo(), beats);
-  for (int i = 0; i < song.TrackCount(); ++i) tp::AddLeadIn(*song.Track(i), ticks);
+  const int64_t ticks = renderer::LeadInTicks(song.LastTempo(), beats);
+  for (int i = 0; i < song.TrackCount(); ++i) renderer::AddLeadIn(*song.Track(i), ticks);
   song.BuildImage();
   std::vector<uint8_t> again(song.ImageBytes().begin(), song.ImageBytes().end());
-  tp::MultiTrackSong reread(again);
+  renderer::MultiTrackSong reread(again);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > tp::kRendererImageCapacity) size = tp::kRendererImageCapacity;
+  if (size > renderer::kRendererImageCapacity) size = renderer::kRendererImageCapacity;
   std::vector<uint8_t> image(data, data + size);
   MidiTrackData::SetRunningStatus(0);
   MidiTrackData::SetPauseInterval(0);
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t percent = size > 0 ? data[size - 1] * 2 : 70;
   const int off = size > 1 ? data[size - 2] % 17 : 9;  // 16: no channel left out
   const int32_t beats = size > 2 ? data[size - 3] % 8 : 0;
-  if (tp::DetectFormat(image) == 0) {
+  if (renderer::DetectFormat(image) == 0) {
     Prepare0(image, percent, off, beats);
   } else {
     Prepare1(image, percent, off, beats);

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::span<const uint8_t> image(data, size);
-  std::optional<size_t> offset = crx::tp::MidiFileCheck::HeaderOffset(image);
-  if (offset) crx::tp::MidiFileCheck::Playable(image.subspan(*offset));
+  std::optional<size_t> offset = crx::renderer::MidiFileCheck::HeaderOffset(image);
+  if (offset) crx::renderer::MidiFileCheck::Playable(image.subspan(*offset));
   return 0;
 }

@@ -10,7 +10,7 @@
 
 #include "audio/MixInput.h"
 #include "audio/SampleSteps.h"
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 
 namespace {
 

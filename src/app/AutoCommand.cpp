@@ -15,7 +15,7 @@
 #include "app/CCantorixDlg.h"
 #include "app/CFullAutoRun.h"
 #include "app/OutsidePrograms.h"
-#include "app/VideoDlg.h"
+#include "app/CVideoDlg.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"

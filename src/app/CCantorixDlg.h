@@ -13,7 +13,7 @@
 #include "app/OutsidePrograms.h"
 #include "app/VocalPipeline.h"
 #include "foundation/AppSettings.h"
-#include "foundation/ConfigControl.h"
+#include "foundation/CConfigControl.h"
 #include "lyrics/CVocaloid.h"
 #include "platform/DialogModel.h"
 

@@ -4,7 +4,7 @@
 
 #include "app/CCantorixDlg.h"
 #include "app/OutsidePrograms.h"
-#include "app/VideoDlg.h"
+#include "app/CVideoDlg.h"
 #include "audio/MixSettings.h"
 #include "audio/MixSong.h"
 #include "foundation/FileHelpers.h"

@@ -8,7 +8,7 @@
 #include "audio/AudioMessages.h"
 #include "audio/MixSong.h"
 #include "foundation/AppSettings.h"
-#include "foundation/ConfigControl.h"
+#include "foundation/CConfigControl.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "platform/Process.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "audio/FrameReverb.h"
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 
 namespace crx {
 

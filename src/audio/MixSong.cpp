@@ -13,7 +13,7 @@
 #include "audio/SampleSteps.h"
 #include "audio/SilenceTrimmer.h"
 #include "audio/TemporaryFile.h"
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 #include "foundation/FileHelpers.h"
 #include "platform/UiServices.h"
 

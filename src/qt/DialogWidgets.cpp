@@ -21,7 +21,7 @@ GuiHost::WidgetFactory Factory() {
 void RegisterDialogWidgets(GuiHost& host) {
   host.RegisterDialog("CMixDlg", Factory<MixDlgWidget, CMixDlg>());
   host.RegisterDialog("CRemoveDlg", Factory<RemoveDlgWidget, CRemoveDlg>());
-  host.RegisterDialog("tp::CConfigDlg", Factory<TunepressConfigWidget, tp::CConfigDlg>());
+  host.RegisterDialog("renderer::CConfigDlg", Factory<TunepressConfigWidget, renderer::CConfigDlg>());
 }
 
 }  // namespace crx::qt

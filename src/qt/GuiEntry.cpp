@@ -12,7 +12,7 @@ int RunTunepressWindow(int argc, char** argv) {
   GuiApplication gui(argc, argv, "TunepressCRX", "org.cantorix.TunepressCRX");
   int code = 0;
   {
-    tp::CTunepressDlg dialog(commandLine);
+    renderer::CTunepressDlg dialog(commandLine);
     dialog.OnInitDialog();
     TunepressWindow window(dialog);
     gui.Host().SetMainWindow(&window);

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "audio/MixDlg.h"
+#include "audio/CMixDlg.h"
 #include "qt/ModelDialog.h"
 
 class QLineEdit;

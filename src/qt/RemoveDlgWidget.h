@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/RemoveDlg.h"
+#include "app/CRemoveDlg.h"
 #include "qt/ModelDialog.h"
 
 class QCheckBox;

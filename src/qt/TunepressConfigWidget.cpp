@@ -13,7 +13,7 @@
 
 namespace crx::qt {
 
-using tp::CConfigDlg;
+using renderer::CConfigDlg;
 
 TunepressConfigWidget::TunepressConfigWidget(CConfigDlg& dialog, QWidget* parent)
     : ModelDialog(dialog, parent), dialog_(dialog) {
@@ -40,7 +40,7 @@ TunepressConfigWidget::TunepressConfigWidget(CConfigDlg& dialog, QWidget* parent
 
   auto* channelRow = new QHBoxLayout;
   channelRow->setSpacing(2);
-  for (int i = 0; i < tp::TunepressSettings::kChannels; ++i) {
+  for (int i = 0; i < renderer::TunepressSettings::kChannels; ++i) {
     auto* box = new QCheckBox(this);
     box->setObjectName(QString::number(CConfigDlg::kIdFirstChannelBox + i));
     box->setToolTip(QString::number(i + 1));

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "qt/ModelDialog.h"
-#include "renderer/ConfigDlg.h"
+#include "renderer/CConfigDlg.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -18,7 +18,7 @@ class TunepressConfigWidget : public ModelDialog {
   Q_OBJECT
 
  public:
-  TunepressConfigWidget(tp::CConfigDlg& dialog, QWidget* parent);
+  TunepressConfigWidget(renderer::CConfigDlg& dialog, QWidget* parent);
 
   void Load() override;
   void Store() override;
@@ -26,10 +26,10 @@ class TunepressConfigWidget : public ModelDialog {
  private:
   void Browse();
 
-  tp::CConfigDlg& dialog_;
+  renderer::CConfigDlg& dialog_;
   SpinEdit* volume_ = nullptr;
   QLineEdit* mp3Link_ = nullptr;
-  std::array<QCheckBox*, tp::TunepressSettings::kChannels> channels_{};
+  std::array<QCheckBox*, renderer::TunepressSettings::kChannels> channels_{};
   SpinEdit* leadIn_ = nullptr;
 };
 

@@ -19,7 +19,7 @@
 
 namespace crx::qt {
 
-using tp::CTunepressDlg;
+using renderer::CTunepressDlg;
 
 TunepressWindow::TunepressWindow(CTunepressDlg& dialog, QWidget* parent)
     : QDialog(parent), dialog_(dialog) {

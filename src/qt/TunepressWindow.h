@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "renderer/TunepressDlg.h"
+#include "renderer/CTunepressDlg.h"
 
 class QPushButton;
 
@@ -16,7 +16,7 @@ class TunepressWindow : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TunepressWindow(tp::CTunepressDlg& dialog, QWidget* parent = nullptr);
+  explicit TunepressWindow(renderer::CTunepressDlg& dialog, QWidget* parent = nullptr);
 
   // Shows what the dialog class holds now: title, buttons, progress, and
   // whether the window is hidden, closed or the program ends.
@@ -36,7 +36,7 @@ class TunepressWindow : public QDialog {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  tp::CTunepressDlg& dialog_;
+  renderer::CTunepressDlg& dialog_;
   QPushButton* exit_ = nullptr;
   QPushButton* convert_ = nullptr;
   QPushButton* settings_ = nullptr;

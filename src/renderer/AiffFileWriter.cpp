@@ -6,7 +6,7 @@
 #include "foundation/ByteWriter.h"
 #include "foundation/FileHelpers.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 constexpr size_t kStreamBufferBytes = 1 << 20;
@@ -108,4 +108,4 @@ void AiffFileWriter::Abandon() {
   RemoveFile(path_);
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

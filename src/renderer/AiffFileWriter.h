@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace crx::tp {
+namespace crx::renderer {
 
 // Writes a 16-bit PCM AIFF file as it is rendered: "FORM"/"AIFF", an 18-byte
 // "COMM" chunk, then "SSND" with offset 0 and block size 0 and the
@@ -59,4 +59,4 @@ class AiffFileWriter {
   bool failed_ = false;
 };
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

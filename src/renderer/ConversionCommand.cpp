@@ -3,9 +3,9 @@
 #include "foundation/FileHelpers.h"
 #include "platform/ConsoleHost.h"
 #include "platform/UiServices.h"
-#include "renderer/TunepressDlg.h"
+#include "renderer/CTunepressDlg.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 
 int RunConversionCommand(const std::vector<std::string>& args) {
   if (args.empty() || args[0].empty()) return 1;
@@ -22,4 +22,4 @@ int RunConversionCommand(const std::vector<std::string>& args) {
   return !output.empty() && FileExists(output) != 0 ? 0 : 1;
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

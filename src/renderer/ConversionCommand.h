@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace crx::tp {
+namespace crx::renderer {
 
 // "TunepressCRX MIDI WAV crx": converts without a window and ends, whatever
 // the outcome. Messages go to standard error; the settings file is read but
@@ -11,4 +11,4 @@ namespace crx::tp {
 // quietly, when no MIDI path was given).
 int RunConversionCommand(const std::vector<std::string>& args);
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

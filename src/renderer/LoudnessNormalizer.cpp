@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 double FromDb(double db) { return std::pow(10.0, db / 20.0); }
@@ -126,4 +126,4 @@ bool LoudnessNormalizer::Finish(const Sink& sink) {
   return true;
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

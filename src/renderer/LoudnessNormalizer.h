@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-namespace crx::tp {
+namespace crx::renderer {
 
 // Brings a render to a steady loudness before it becomes 16-bit: the
 // floating-point samples are spooled to an unnamed temporary file while
@@ -82,4 +82,4 @@ class LoudnessNormalizer {
   double gainDb_ = 0;
 };
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

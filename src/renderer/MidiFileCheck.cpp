@@ -6,7 +6,7 @@
 #include "midi/MidiBytes.h"
 #include "midi/MidiFormat0Data.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 constexpr size_t kMaxVlqBytes = 4;
@@ -95,4 +95,4 @@ bool MidiFileCheck::Playable(std::span<const uint8_t> midi) {
   return true;
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

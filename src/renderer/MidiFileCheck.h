@@ -5,7 +5,7 @@
 #include <optional>
 #include <span>
 
-namespace crx::tp {
+namespace crx::renderer {
 
 // Checks a file image before the synthesizer plays it. A Standard MIDI File
 // starts with "MThd" (or has it behind a 128-byte Mac binary header).
@@ -21,4 +21,4 @@ class MidiFileCheck {
   static bool Playable(std::span<const uint8_t> midi);
 };
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -13,7 +13,7 @@
 #include "renderer/MidiFileCheck.h"
 #include "renderer/SynthComponent.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 // A movie file larger than this is no MIDI file the renderer plays.
@@ -287,4 +287,4 @@ int MovieServices::InitializeCount() {
   return g_initCount;
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

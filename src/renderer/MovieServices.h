@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace crx::tp {
+namespace crx::renderer {
 
 // Results of the movie services: 16-bit, 0 = success.
 using MovieResult = int16_t;
@@ -138,4 +138,4 @@ class MovieServices {
   Observer observer_;
 };
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

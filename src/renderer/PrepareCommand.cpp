@@ -36,9 +36,9 @@ std::optional<int32_t> ParseCount(std::string_view text) {
   return value;
 }
 
-std::optional<tp::ChannelFlags> ParseChannels(std::string_view text) {
-  if (text.size() != tp::kChannelCount) return std::nullopt;
-  tp::ChannelFlags flags{};
+std::optional<renderer::ChannelFlags> ParseChannels(std::string_view text) {
+  if (text.size() != renderer::kChannelCount) return std::nullopt;
+  renderer::ChannelFlags flags{};
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '0' && text[i] != '1') return std::nullopt;
     flags[i] = text[i] == '1' ? 1 : 0;
@@ -58,8 +58,8 @@ int RunPrepareCommand(const std::vector<std::string>& args) {
   ConsoleHost host;
   ScopedUi scope(host);
 
-  int32_t volume = tp::kDefaultVolumePercent;
-  tp::ChannelFlags channels = tp::kAllChannelsOn;
+  int32_t volume = renderer::kDefaultVolumePercent;
+  renderer::ChannelFlags channels = renderer::kAllChannelsOn;
   int32_t leadIn = 0;
   std::vector<std::string> files;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -93,7 +93,7 @@ int RunPrepareCommand(const std::vector<std::string>& args) {
   }
   if (files.size() != 2) return Refuse("give the input and the output MIDI file");
 
-  bool written = tp::PrepareMidi(files[0], files[1], volume, channels, leadIn);
+  bool written = renderer::PrepareMidi(files[0], files[1], volume, channels, leadIn);
   return written && FileExists(files[1]) == 1 ? 0 : 1;
 }
 

@@ -11,7 +11,7 @@
 #include "renderer/AiffFileWriter.h"
 #include "renderer/LoudnessNormalizer.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 std::mutex g_folderMutex;
@@ -169,4 +169,4 @@ SynthComponent::RenderResult SynthComponent::RenderToAiff(std::span<const uint8_
   return RenderResult::Done;
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace crx::tp {
+namespace crx::renderer {
 
 // The music synthesizer behind the movie services: one FluidSynth
 // synthesizer with a General MIDI SoundFont that renders a MIDI file image
@@ -84,4 +84,4 @@ class SynthComponent {
   std::string soundFontPath_;
 };
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -30,7 +30,7 @@ int RunTunepressCommand(int argc, char** argv) {
     std::printf("TunepressCRX %s\n", CRX_VERSION);
     return 0;
   }
-  if (args[0].rfind("--", 0) != 0) return tp::RunConversionCommand(args);
+  if (args[0].rfind("--", 0) != 0) return renderer::RunConversionCommand(args);
   if (args[0] == "--prepare") {
     return RunPrepareCommand(std::vector<std::string>(args.begin() + 1, args.end()));
   }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace crx::tp {
+namespace crx::renderer {
 
 int32_t TunepressSettings::EffectiveVolume() const {
   return std::clamp(volume, kMinVolume, kMaxVolume);
@@ -12,4 +12,4 @@ int32_t TunepressSettings::EffectiveLeadInBeats() const {
   return std::clamp(leadInBeats, kMinLeadIn, kMaxLeadIn);
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -8,7 +8,7 @@
 
 #include "foundation/FileHelpers.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 
 inline constexpr const char* kTunepressSettingsFileName = "fc_setup.ini";
 
@@ -54,4 +54,4 @@ static_assert(offsetof(TunepressSettings, mp3Link) == 4);
 static_assert(offsetof(TunepressSettings, channelFlags) == 264);
 static_assert(offsetof(TunepressSettings, leadInBeats) == 328);
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

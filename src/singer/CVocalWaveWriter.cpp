@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 #include "platform/UiServices.h"
 
 namespace crx {

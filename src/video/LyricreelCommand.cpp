@@ -10,7 +10,7 @@
 #include <span>
 #include <string_view>
 
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 #include "foundation/FileHelpers.h"
 #include "karaoke/XfKaraokeData.h"
 #include "platform/UiServices.h"

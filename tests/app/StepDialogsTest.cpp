@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "app/ConfigDlg.h"
-#include "app/EditDlg.h"
-#include "app/ExternalDlg.h"
-#include "app/MP3Dlg.h"
-#include "app/RemoveDlg.h"
-#include "app/VideoDlg.h"
+#include "app/CConfigDlg.h"
+#include "app/CEditDlg.h"
+#include "app/CExternalDlg.h"
+#include "app/CMP3Dlg.h"
+#include "app/CRemoveDlg.h"
+#include "app/CVideoDlg.h"
 #include "foundation/FixedField.h"
 #include "karaoke/CSongData.h"
 #include "platform/ScriptedHost.h"

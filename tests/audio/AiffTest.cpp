@@ -1,7 +1,7 @@
 #include <sys/stat.h>
 
-#include "audio/AiffData.h"
-#include "audio/WaveFile.h"
+#include "audio/CAiffData.h"
+#include "audio/CWaveFile.h"
 #include "foundation/FileHelpers.h"
 #include "support/audio/AiffBuilder.h"
 #include "support/audio/AudioTestFixture.h"

@@ -10,9 +10,9 @@
 
 #include "audio/MixSong.h"
 #include "audio/SampleSteps.h"
-#include "audio/WaveFile.h"
-#include "audio/WaveInsert.h"
-#include "audio/WaveMix.h"
+#include "audio/CWaveFile.h"
+#include "audio/CWaveInsert.h"
+#include "audio/CWaveMix.h"
 #include "support/audio/AudioTestFixture.h"
 #include "support/audio/WavBuilder.h"
 

@@ -1,6 +1,6 @@
-#include "audio/AiffData.h"
+#include "audio/CAiffData.h"
 #include "audio/MixSong.h"
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 #include "support/audio/AiffBuilder.h"
 #include "support/audio/AudioTestFixture.h"
 #include "support/audio/SoxPeer.h"

@@ -1,8 +1,8 @@
 #include <sys/stat.h>
 
 #include "audio/AudioMessages.h"
-#include "audio/WaveFile.h"
-#include "audio/WaveImage.h"
+#include "audio/CWaveFile.h"
+#include "audio/CWaveImage.h"
 #include "support/audio/AudioTestFixture.h"
 #include "support/audio/WavBuilder.h"
 

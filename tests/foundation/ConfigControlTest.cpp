@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "foundation/AppSettings.h"
-#include "foundation/ConfigControl.h"
+#include "foundation/CConfigControl.h"
 #include "foundation/FixedField.h"
 #include "foundation/GeneralError.h"
 #include "platform/ScriptedHost.h"

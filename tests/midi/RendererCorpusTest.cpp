@@ -31,7 +31,7 @@ TEST_F(RendererCorpus, EveryFileIsPreparedIntoAReadableOrUnchangedFile) {
   const fs::path corpus = fs::path(CRX_SHARED_DIR) / "testdata" / "midi-corpus";
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
   TempFolder folder;
-  tp::ChannelFlags channels = tp::kAllChannelsOn;
+  renderer::ChannelFlags channels = renderer::kAllChannelsOn;
   channels[9] = 0;
   int files = 0;
   int rebuilt = 0;
@@ -41,19 +41,19 @@ TEST_F(RendererCorpus, EveryFileIsPreparedIntoAReadableOrUnchangedFile) {
     ++files;
     const std::string text = ReadFileBytes(entry.path().string());
     std::vector<uint8_t> image(text.begin(), text.end());
-    if (image.size() > tp::kRendererImageCapacity) continue;
+    if (image.size() > renderer::kRendererImageCapacity) continue;
 
     std::vector<uint8_t> detected = image;
-    const int format = tp::DetectFormat(detected);
+    const int format = renderer::DetectFormat(detected);
     bool readable = false;
     if (format == 0) {
-      readable = tp::SingleTrackSong(detected).Form() == kFormNotes;
+      readable = renderer::SingleTrackSong(detected).Form() == kFormNotes;
     } else {
-      readable = tp::MultiTrackSong(detected).Form() == kFormNotes;
+      readable = renderer::MultiTrackSong(detected).Form() == kFormNotes;
     }
 
     const std::string out = folder.File("temp.mid");
-    ASSERT_TRUE(tp::PrepareMidiImage(image, out, 120, channels, 2));
+    ASSERT_TRUE(renderer::PrepareMidiImage(image, out, 120, channels, 2));
     if (readable) {
       ++rebuilt;
       if (HaveMidiCsv() && entry.path().filename() != kPacketExclusive) {

@@ -42,7 +42,7 @@ std::vector<uint8_t> Format1(const std::vector<std::string>& tracks) {
 }
 
 TEST_F(RendererRead, AFileWithoutMasterVolumeGetsOneAtTheStartOfItsFirstChannelTrack) {
-  tp::MultiTrackSong song(Format1({kConductor, kPianoTrack}));
+  renderer::MultiTrackSong song(Format1({kConductor, kPianoTrack}));
   ASSERT_EQ(song.Form(), kFormNotes);
   EXPECT_THAT(Messages(), ElementsAre(kNoMasterVolume));
   EXPECT_EQ(song.Track(0)->Count(), 2);
@@ -54,7 +54,7 @@ TEST_F(RendererRead, AFileWithoutMasterVolumeGetsOneAtTheStartOfItsFirstChannelT
 
   // Without any channel track the first track takes it.
   ClearMessages();
-  tp::MultiTrackSong conductorOnly(Format1({kConductor, kConductor}));
+  renderer::MultiTrackSong conductorOnly(Format1({kConductor, kConductor}));
   EXPECT_THAT(Messages(), ElementsAre(kNoMasterVolume));
   EXPECT_EQ(conductorOnly.Track(0)->Count(), 3);
   EXPECT_EQ(conductorOnly.Track(1)->Count(), 2);
@@ -63,21 +63,21 @@ TEST_F(RendererRead, AFileWithoutMasterVolumeGetsOneAtTheStartOfItsFirstChannelT
 TEST_F(RendererRead, MasterVolumesInSeveralTracksOrTwiceInOneAreReported) {
   const std::string twiceInOne = std::string("00 ") + kMasterVolume + " 00 " + kGsMasterVolume +
                                  " 00 " + kMasterVolume + " 00 FF 2F 00";
-  tp::MultiTrackSong song(
+  renderer::MultiTrackSong song(
       Format1({twiceInOne, std::string("00 ") + kMasterVolume + " 00 FF 2F 00", twiceInOne}));
   // Once for each track that holds more than one, then once for the file.
   EXPECT_THAT(Messages(), ElementsAre(kSecondInTrack, kSecondInTrack, kSeveralMasterVolumes));
   EXPECT_EQ(song.Track(1)->Count(), 2);  // nothing inserted
 
   ClearMessages();
-  tp::MultiTrackSong single(Format1(
+  renderer::MultiTrackSong single(Format1(
       {kConductor, std::string("00 ") + kMasterVolume + " 00 90 3C 64 10 80 3C 40 00 FF 2F 00"}));
   EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(RendererRead, OnlyTheFirst32TracksAreTakenAndMoreAreReported) {
   std::vector<std::string> tracks(70, kPianoTrack);
-  tp::MultiTrackSong song(Format1(tracks));
+  renderer::MultiTrackSong song(Format1(tracks));
   EXPECT_THAT(Messages(), ElementsAre(kTrackCount, kNoMasterVolume));
   EXPECT_EQ(song.TrackCount(), 32);
 
@@ -87,14 +87,14 @@ TEST_F(RendererRead, OnlyTheFirst32TracksAreTakenAndMoreAreReported) {
 
   // Tracks 33 to 63 would otherwise be dropped without a word.
   ClearMessages();
-  tp::MultiTrackSong forty(Format1(std::vector<std::string>(40, kPianoTrack)));
+  renderer::MultiTrackSong forty(Format1(std::vector<std::string>(40, kPianoTrack)));
   EXPECT_THAT(Messages(), ElementsAre(kTrackCount, kNoMasterVolume));
   EXPECT_EQ(forty.TrackCount(), 32);
 }
 
 TEST_F(RendererRead, HeaderErrorsLeaveTheImageAsItWasForSaving) {
   std::vector<uint8_t> format2 = SmfFile(2, 96, {TrackChunk(kPianoTrack)});
-  tp::MultiTrackSong song(format2);
+  renderer::MultiTrackSong song(format2);
   EXPECT_THAT(Messages(), ElementsAre(kNotFormat1));
   EXPECT_EQ(song.Form(), kFormRaw);
   EXPECT_EQ(song.TrackCount(), 0);
@@ -103,14 +103,14 @@ TEST_F(RendererRead, HeaderErrorsLeaveTheImageAsItWasForSaving) {
 
   ClearMessages();
   const std::vector<uint8_t> junk = Hex("52 49 46 46 00 00 00 04 00 01 00 02");
-  tp::MultiTrackSong notMidi(junk);
+  renderer::MultiTrackSong notMidi(junk);
   EXPECT_THAT(Messages(), ElementsAre(kNotMidi));
   EXPECT_EQ(ToHex(notMidi.ImageBytes()), ToHex(junk));
 
   ClearMessages();
   std::vector<uint8_t> twoTracks =
       SmfFile(0, 96, {TrackChunk(kPianoTrack), TrackChunk(kConductor)});
-  tp::SingleTrackSong format0(twoTracks);
+  renderer::SingleTrackSong format0(twoTracks);
   EXPECT_THAT(Messages(), ElementsAre(kFormat0TrackCount));
   EXPECT_EQ(format0.Form(), kFormRaw);
   ASSERT_TRUE(format0.BuildImage());
@@ -125,15 +125,15 @@ TEST_F(RendererRead, BrokenChunksArePassedOverAndMissingOnesCounted) {
        {TrackChunk(kConductor), Chunk("JUNK", Hex("01 02 03")), TrackChunk(kPianoTrack)}) {
     file.insert(file.end(), c.begin(), c.end());
   }
-  tp::MultiTrackSong song(file);
+  renderer::MultiTrackSong song(file);
   EXPECT_THAT(Messages(), ElementsAre(kBadChunkId, kFewerChunks, kNoMasterVolume));
   ASSERT_EQ(song.TrackCount(), 2);
-  EXPECT_EQ(tp::TrackChannel(*song.Track(1)), 0);
+  EXPECT_EQ(renderer::TrackChannel(*song.Track(1)), 0);
 
   // A track cut short gets its end so that it can be written again.
   ClearMessages();
   std::vector<uint8_t> cut = Format1({"00 90 3C 64 60 80 3C 40 00 90 3E"});
-  tp::MultiTrackSong shortTrack(cut);
+  renderer::MultiTrackSong shortTrack(cut);
   ASSERT_EQ(shortTrack.TrackCount(), 1);
   EXPECT_TRUE(shortTrack.Track(0)->Event(shortTrack.Track(0)->Count() - 1).IsEndOfTrack());
   shortTrack.BuildImage();
@@ -148,9 +148,9 @@ TEST_F(RendererRead, Format0ReadsItsFirstChunkAndWritesItAlone) {
         TrackChunk("00 FF 05 02 41 42 00 FF 2F 00", "XFKM")}) {
     karaoke.insert(karaoke.end(), c.begin(), c.end());
   }
-  tp::SingleTrackSong song(karaoke);
+  renderer::SingleTrackSong song(karaoke);
   ASSERT_EQ(song.Form(), kFormNotes);
-  EXPECT_EQ(song.FirstTempo(), tp::kNoTempoLeadInTempo);
+  EXPECT_EQ(song.FirstTempo(), renderer::kNoTempoLeadInTempo);
   ASSERT_TRUE(song.BuildImage());
   EXPECT_EQ(ToHex(song.ImageBytes()), ToHex(SmfFile(0, 480, {TrackChunk(kPianoTrack)})));
   EXPECT_EQ(song.Form(), kFormNotes);
@@ -162,17 +162,17 @@ TEST_F(RendererRead, DetectFormatSkipsAMacBinaryHeader) {
   std::vector<uint8_t> file = Format1({kConductor});
   std::vector<uint8_t> mac = file;
   mac.insert(mac.begin(), 128, 0x11);
-  EXPECT_EQ(tp::DetectFormat(mac), 1);
+  EXPECT_EQ(renderer::DetectFormat(mac), 1);
   EXPECT_EQ(ToHex(mac), ToHex(file));
 
   std::vector<uint8_t> format0 = SmfFile(0, 96, {TrackChunk(kConductor)});
   std::vector<uint8_t> format2 = SmfFile(2, 96, {TrackChunk(kConductor)});
   std::vector<uint8_t> cut = Hex("4D 54 68 64 00 00 00 06 00");
   std::vector<uint8_t> zeros(16, 0);
-  EXPECT_EQ(tp::DetectFormat(format0), 0);
-  EXPECT_EQ(tp::DetectFormat(format2), -1);
-  EXPECT_EQ(tp::DetectFormat(cut), -1);
-  EXPECT_EQ(tp::DetectFormat(zeros), -1);
+  EXPECT_EQ(renderer::DetectFormat(format0), 0);
+  EXPECT_EQ(renderer::DetectFormat(format2), -1);
+  EXPECT_EQ(renderer::DetectFormat(cut), -1);
+  EXPECT_EQ(renderer::DetectFormat(zeros), -1);
 }
 
 }  // namespace

@@ -10,10 +10,10 @@
 #include "AutoAnswer.h"
 #include "ModalDriver.h"
 #include "WindowTests.h"
-#include "app/RemoveDlg.h"
-#include "audio/MixDlg.h"
+#include "app/CRemoveDlg.h"
+#include "audio/CMixDlg.h"
 #include "qt/AboutBox.h"
-#include "renderer/ConfigDlg.h"
+#include "renderer/CConfigDlg.h"
 
 namespace crx::test {
 namespace {
@@ -76,10 +76,10 @@ void DialogWidgetsTest::mixDialogEscapeKeepsTheValues() {
 }
 
 void DialogWidgetsTest::rendererSettingsShowAndTakeTheirValues() {
-  tp::TunepressSettings settings = tp::TunepressSettings::Defaults();
+  renderer::TunepressSettings settings = renderer::TunepressSettings::Defaults();
   settings.channelFlags[2] = 0;
   settings.leadInBeats = 4;
-  tp::CConfigDlg dialog(settings);
+  renderer::CConfigDlg dialog(settings);
   QTemporaryDir dir;
   const QString encoder = dir.filePath(QStringLiteral("encoder"));
   QFile(encoder).open(QIODevice::WriteOnly);

@@ -25,7 +25,7 @@ struct RendererUnderTest {
   TempFolder dir;
   ScopedCurrentFolder here{dir.Path()};
   ScopedSoundFont font{kTestSoundFont};
-  tp::CTunepressDlg dialog;
+  renderer::CTunepressDlg dialog;
   std::unique_ptr<qt::TunepressWindow> window;
 
   explicit RendererUnderTest(qt::GuiApplication& gui) {

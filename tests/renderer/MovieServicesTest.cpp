@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "audio/AiffData.h"
+#include "audio/CAiffData.h"
 #include "foundation/FileHelpers.h"
 #include "platform/ScriptedHost.h"
 #include "renderer/AiffFileWriter.h"
@@ -13,7 +13,7 @@
 #include "support/renderer/RenderProbe.h"
 #include "support/renderer/SmfBuilder.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 using test::SmfBuilder;
@@ -288,4 +288,4 @@ TEST(AiffFileWriter, WritesTheExtendedRateAndSizesOfItsSamples) {
 }
 
 }  // namespace
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -8,12 +8,12 @@
 #include "foundation/FileHelpers.h"
 #include "platform/ScriptedHost.h"
 #include "renderer/LoudnessNormalizer.h"
-#include "renderer/TunepressDlg.h"
+#include "renderer/CTunepressDlg.h"
 #include "support/platform/TempFolder.h"
 #include "support/renderer/GmArrangement.h"
 #include "support/renderer/RenderProbe.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 const double kCeiling = std::pow(10.0, LoudnessNormalizer::kCeilingDbfs / 20) + 1.0 / 32767;
@@ -159,4 +159,4 @@ TEST(LoudnessNormalizer, SilenceStaysSilentAndABlipIsNoDivisionByZero) {
 }
 
 }  // namespace
-}  // namespace crx::tp
+}  // namespace crx::renderer

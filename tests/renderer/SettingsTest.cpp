@@ -2,14 +2,14 @@
 
 #include <cstring>
 
-#include "foundation/ConfigControl.h"
+#include "foundation/CConfigControl.h"
 #include "foundation/FixedField.h"
 #include "platform/ScriptedHost.h"
-#include "renderer/ConfigDlg.h"
+#include "renderer/CConfigDlg.h"
 #include "renderer/TunepressSettings.h"
 #include "support/platform/TempFolder.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 using test::ReadFileBytes;
@@ -188,4 +188,4 @@ TEST_F(ConfigDlgTest, ALinkTooLongForItsFieldIsRefusedAndNothingIsTaken) {
 }
 
 }  // namespace
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -6,15 +6,15 @@
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "platform/ScriptedHost.h"
-#include "renderer/ConfigDlg.h"
+#include "renderer/CConfigDlg.h"
 #include "renderer/ConversionCommand.h"
 #include "renderer/SynthComponent.h"
-#include "renderer/TunepressDlg.h"
+#include "renderer/CTunepressDlg.h"
 #include "support/platform/TempFolder.h"
 #include "support/renderer/RenderProbe.h"
 #include "support/renderer/SmfBuilder.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 using test::ReadFileBytes;
@@ -327,7 +327,7 @@ TEST_F(TunepressDlgTest, ByHandTheConvertButtonAsksForBothFilesAndReportsTheEnd)
       return DialogResult::Ok;
     });
     dlg.OnSettings();
-    EXPECT_EQ(host.DialogNames(), Strings{"tp::CConfigDlg"});
+    EXPECT_EQ(host.DialogNames(), Strings{"renderer::CConfigDlg"});
     dlg.OnExit();
     EXPECT_TRUE(dlg.CloseRequested());
   }
@@ -442,4 +442,4 @@ TEST(TunepressExtensions, OnlyTheFileNamesOwnExtensionCountsAndIsComparedInSmall
 }
 
 }  // namespace
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -11,7 +11,7 @@
 #include "midi/renderer/TrackPreparation.h"
 #include "platform/Process.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 constexpr uint16_t kFormat1 = 1;
 }  // namespace
@@ -161,4 +161,4 @@ bool MultiTrackSong::WriteFile(const std::string& path) {
   return WriteRecord(path, ImageBytes());
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -6,7 +6,7 @@
 
 #include "midi/MidiFormat1Data.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 
 // The renderer's multi-track file: up to 32 tracks read from an image into
 // notes form, edited, and written back as a format 1 file.
@@ -37,4 +37,4 @@ class MultiTrackSong final : public MidiFormat1Data {
   void CheckMasterVolume();
 };
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -7,7 +7,7 @@
 #include "midi/renderer/TrackPreparation.h"
 #include "platform/UiServices.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 constexpr int64_t kMicrosecondsPerMillisecond = 1000;
@@ -77,4 +77,4 @@ bool PrepareMidi(const std::string& midiPath, const std::string& preparedPath,
   return PrepareMidiImage(std::move(image), preparedPath, volumePercent, channels, leadInBeats);
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

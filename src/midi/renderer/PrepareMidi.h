@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace crx::tp {
+namespace crx::renderer {
 
 inline constexpr int kChannelCount = 16;
 inline constexpr int32_t kDefaultVolumePercent = 70;
@@ -31,4 +31,4 @@ bool PrepareMidiImage(std::vector<uint8_t> image, const std::string& preparedPat
 // blank beats: tempo / 1000 * beats, cut toward zero; 0 for no beats.
 int64_t LeadInTicks(uint32_t tempo, int32_t beats);
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

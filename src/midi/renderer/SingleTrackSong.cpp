@@ -4,7 +4,7 @@
 #include "midi/MidiMessages.h"
 #include "midi/renderer/TrackPreparation.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 
 SingleTrackSong::SingleTrackSong(std::span<const uint8_t> image) {
   LoadImage(image);
@@ -62,4 +62,4 @@ bool SingleTrackSong::WriteFile(const std::string& path) {
   return SaveFile(path);
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -6,7 +6,7 @@
 
 #include "midi/MidiFormat0Data.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 
 // Tempo taken for the lead-in of a format 0 file without a tempo event.
 inline constexpr uint32_t kNoTempoLeadInTempo = 60000;
@@ -41,4 +41,4 @@ class SingleTrackSong final : public MidiFormat0Data {
   int form_ = kFormRaw;
 };
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -9,7 +9,7 @@
 #include "midi/MidiBytes.h"
 #include "midi/MidiFormat0Data.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 constexpr size_t kFormatOffset = 8;
@@ -105,4 +105,4 @@ void OrderEventsWithinTicks(MidiTrackData& track) {
   track.PutNoteOffsFirst();
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

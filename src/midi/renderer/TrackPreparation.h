@@ -8,7 +8,7 @@
 
 // The renderer's operations on single tracks and file images: what it does to
 // a song before the song is rendered.
-namespace crx::tp {
+namespace crx::renderer {
 
 // Capacities of the renderer's files: one image size for both formats, and
 // the tracks taken from a format 1 file (at most 32, half the image each).
@@ -49,4 +49,4 @@ bool PrependEvent(MidiTrackData& track, MidiEvent event);
 // NoteOffs before NoteOns. Each position keeps its delta.
 void OrderEventsWithinTicks(MidiTrackData& track);
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 #include "platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "support/audio/AudioSamples.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <memory>
 
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 #include "midi/MidiTrackData.h"
 #include "support/platform/TempFolder.h"
 #include "support/vocal/PeerReaders.h"

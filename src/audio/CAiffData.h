@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/FormChunk.h"
+#include "audio/CFormChunk.h"
 
 namespace crx {
 

@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "audio/AiffChunk.h"
-#include "audio/CommonChunk.h"
-#include "audio/SoundDataChunk.h"
+#include "audio/CAiffChunk.h"
+#include "audio/CCommonChunk.h"
+#include "audio/CSoundDataChunk.h"
 
 namespace crx {
 

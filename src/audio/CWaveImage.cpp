@@ -1,4 +1,4 @@
-#include "audio/WaveImage.h"
+#include "audio/CWaveImage.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "app/VideoDlg.h"
+#include "app/CVideoDlg.h"
 
 #include <optional>
 

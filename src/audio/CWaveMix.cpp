@@ -1,11 +1,11 @@
-#include "audio/WaveMix.h"
+#include "audio/CWaveMix.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "audio/AudioMessages.h"
 #include "audio/SampleSteps.h"
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 #include "platform/UiServices.h"
 
 namespace crx {

@@ -1,7 +1,7 @@
-#include "audio/AiffData.h"
+#include "audio/CAiffData.h"
 
 #include "audio/AudioMessages.h"
-#include "audio/WaveImage.h"
+#include "audio/CWaveImage.h"
 #include "foundation/FileHelpers.h"
 #include "platform/UiServices.h"
 

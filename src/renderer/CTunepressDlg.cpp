@@ -1,17 +1,17 @@
-#include "renderer/TunepressDlg.h"
+#include "renderer/CTunepressDlg.h"
 
 #include <sys/stat.h>
 
-#include "audio/AiffData.h"
+#include "audio/CAiffData.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "midi/renderer/PrepareMidi.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
-#include "renderer/ConfigDlg.h"
+#include "renderer/CConfigDlg.h"
 #include "renderer/SynthComponent.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 namespace {
 
 void Show(std::string_view text) { Ui().ShowMessage(text, MessageKind::Plain); }
@@ -202,7 +202,7 @@ void CTunepressDlg::ConvertMidiToWav(const std::string& midiPath, const std::str
 }
 
 void CTunepressDlg::PrepareMidi(const std::string& midiPath, const std::string& preparedPath) {
-  ::crx::tp::PrepareMidi(midiPath, preparedPath, settings_.EffectiveVolume(),
+  ::crx::renderer::PrepareMidi(midiPath, preparedPath, settings_.EffectiveVolume(),
                          settings_.channelFlags, settings_.EffectiveLeadInBeats());
 }
 
@@ -275,4 +275,4 @@ int CTunepressDlg::RunMp3Link(const std::string& wavPath) {
   return FileExists(mp3Path) != 0 ? 1 : 0;
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "audio/AiffChunk.h"
+#include "audio/CAiffChunk.h"
 
 namespace crx {
 

@@ -1,4 +1,4 @@
-#include "app/EditDlg.h"
+#include "app/CEditDlg.h"
 
 #include "app/OutsidePrograms.h"
 #include "foundation/FixedField.h"

@@ -1,4 +1,4 @@
-#include "audio/CommonChunk.h"
+#include "audio/CCommonChunk.h"
 
 namespace crx {
 

@@ -1,4 +1,4 @@
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "app/MP3Dlg.h"
+#include "app/CMP3Dlg.h"
 
 #include "app/OutsidePrograms.h"
 #include "foundation/FixedField.h"

@@ -1,4 +1,4 @@
-#include "audio/FormChunk.h"
+#include "audio/CFormChunk.h"
 
 namespace crx {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ConfigDlg.h"
+#include "app/CConfigDlg.h"
 #include "platform/DialogField.h"
 #include "platform/DialogModel.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "audio/AiffChunk.h"
+#include "audio/CAiffChunk.h"
 
 namespace crx {
 

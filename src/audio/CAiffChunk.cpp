@@ -1,4 +1,4 @@
-#include "audio/AiffChunk.h"
+#include "audio/CAiffChunk.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/ConfigDlg.h"
+#include "app/CConfigDlg.h"
 
 #include "app/OutsidePrograms.h"
 #include "foundation/FixedField.h"

@@ -1,4 +1,4 @@
-#include "audio/SoundDataChunk.h"
+#include "audio/CSoundDataChunk.h"
 
 namespace crx {
 

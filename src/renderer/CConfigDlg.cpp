@@ -1,4 +1,4 @@
-#include "renderer/ConfigDlg.h"
+#include "renderer/CConfigDlg.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,7 +7,7 @@
 #include "foundation/FixedField.h"
 #include "platform/Process.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 
 void CConfigDlg::SpinField::SetPosition(int32_t stored) {
   int32_t low = static_cast<int16_t>(static_cast<uint32_t>(stored) & 0xFFFFu);
@@ -59,4 +59,4 @@ bool CConfigDlg::OnOK() {
   return true;
 }
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

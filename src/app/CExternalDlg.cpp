@@ -1,4 +1,4 @@
-#include "app/ExternalDlg.h"
+#include "app/CExternalDlg.h"
 
 #include "app/OutsidePrograms.h"
 #include "foundation/FixedField.h"

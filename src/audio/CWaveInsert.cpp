@@ -1,10 +1,10 @@
-#include "audio/WaveInsert.h"
+#include "audio/CWaveInsert.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "audio/AudioMessages.h"
-#include "audio/WaveFile.h"
+#include "audio/CWaveFile.h"
 #include "platform/UiServices.h"
 
 namespace crx {

@@ -1,4 +1,4 @@
-#include "app/RemoveDlg.h"
+#include "app/CRemoveDlg.h"
 
 namespace crx {
 

@@ -6,12 +6,12 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/ConfigControl.h"
+#include "foundation/CConfigControl.h"
 #include "platform/DialogModel.h"
 #include "renderer/MovieServices.h"
 #include "renderer/TunepressSettings.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 
 // The renderer's main dialog: renders a MIDI file to a WAV file through the
 // movie services, started by the main program with "MIDI WAV crx" or used by
@@ -133,4 +133,4 @@ class CTunepressDlg : public DialogModel {
   std::function<void()> repaint_;
 };
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

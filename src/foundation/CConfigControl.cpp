@@ -1,4 +1,4 @@
-#include "foundation/ConfigControl.h"
+#include "foundation/CConfigControl.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -7,7 +7,7 @@
 #include "platform/DialogModel.h"
 #include "renderer/TunepressSettings.h"
 
-namespace crx::tp {
+namespace crx::renderer {
 
 // The renderer's settings dialog: volume, MP3 link, the sixteen channel
 // boxes and the lead-in. It edits its own copies of the values and writes
@@ -56,7 +56,7 @@ class CConfigDlg : public DialogModel {
 
   explicit CConfigDlg(TunepressSettings& settings);
 
-  const char* DialogName() const override { return "tp::CConfigDlg"; }
+  const char* DialogName() const override { return "renderer::CConfigDlg"; }
   bool OnInitDialog() override;
   bool OnOK() override;
 
@@ -73,4 +73,4 @@ class CConfigDlg : public DialogModel {
   TunepressSettings& settings_;
 };
 
-}  // namespace crx::tp
+}  // namespace crx::renderer

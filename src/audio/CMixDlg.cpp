@@ -1,4 +1,4 @@
-#include "audio/MixDlg.h"
+#include "audio/CMixDlg.h"
 
 #include <algorithm>
 #include <charconv>
