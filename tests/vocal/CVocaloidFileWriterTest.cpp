@@ -30,21 +30,8 @@ using Lines = std::vector<std::string>;
 // A karaoke main track (form 2): tempo events at absolute ticks, one melody
 // note, the end of track at tick 1920.
 std::unique_ptr<MidiTrackData> MainTrack(const std::vector<std::pair<int, int>>& tempos) {
-  auto track = std::make_unique<MidiTrackData>();
-  track->SetForm(kFormNotes);
   int last = 0;
-  for (auto [tick, tempo] : tempos) {
-    MidiEvent e;
-    e.kind = MidiKind::Meta;
-    e.subtype = kMetaTempo;
-    e.value = tempo;
-    e.delta = tick - last;
-    const uint8_t bytes[3] = {static_cast<uint8_t>(tempo >> 16), static_cast<uint8_t>(tempo >> 8),
-                              static_cast<uint8_t>(tempo)};
-    e.SetData(std::span<const uint8_t>(bytes));
-    track->Append(std::move(e));
-    last = tick;
-  }
+  auto track = test::TempoTrack(tempos, last);
   MidiEvent note;
   note.kind = MidiKind::Note;
   note.channel = 0;

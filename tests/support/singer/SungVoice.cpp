@@ -12,6 +12,8 @@
 #include "support/vocal/PeerReaders.h"
 #include "vocal/CVocaloidFileWriter.h"
 
+#include "support/vocal/VocalNoteBuilder.h"
+
 namespace crx::test {
 namespace {
 
@@ -29,21 +31,8 @@ constexpr double kOnsetLowestHz = 100;
 
 std::unique_ptr<MidiTrackData> MainTrack(const std::vector<std::pair<int, int>>& tempos,
                                          int endTick) {
-  auto track = std::make_unique<MidiTrackData>();
-  track->SetForm(kFormNotes);
   int last = 0;
-  for (auto [tick, tempo] : tempos) {
-    MidiEvent e;
-    e.kind = MidiKind::Meta;
-    e.subtype = kMetaTempo;
-    e.value = tempo;
-    e.delta = tick - last;
-    const uint8_t bytes[3] = {static_cast<uint8_t>(tempo >> 16), static_cast<uint8_t>(tempo >> 8),
-                              static_cast<uint8_t>(tempo)};
-    e.SetData(std::span<const uint8_t>(bytes));
-    track->Append(std::move(e));
-    last = tick;
-  }
+  auto track = TempoTrack(tempos, last);
   track->AppendEndOfTrack(std::max(0, endTick - last));
   return track;
 }

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+
 #include "lyrics/CSyllableTable.h"
+#include "midi/MidiEvent.h"
 #include "platform/TextCodec.h"
 
 namespace crx::test {
@@ -39,6 +42,26 @@ std::vector<VocalNote> SungMelody(const std::vector<MelodyStep>& steps, int endT
   }
   out.push_back(EndRecord(endTick));
   return out;
+}
+
+std::unique_ptr<MidiTrackData> TempoTrack(const std::vector<std::pair<int, int>>& tempos,
+                                          int& lastTick) {
+  auto track = std::make_unique<MidiTrackData>();
+  track->SetForm(kFormNotes);
+  lastTick = 0;
+  for (auto [tick, tempo] : tempos) {
+    MidiEvent e;
+    e.kind = MidiKind::Meta;
+    e.subtype = kMetaTempo;
+    e.value = tempo;
+    e.delta = tick - lastTick;
+    const uint8_t bytes[3] = {static_cast<uint8_t>(tempo >> 16), static_cast<uint8_t>(tempo >> 8),
+                              static_cast<uint8_t>(tempo)};
+    e.SetData(std::span<const uint8_t>(bytes));
+    track->Append(std::move(e));
+    lastTick = tick;
+  }
+  return track;
 }
 
 }  // namespace crx::test

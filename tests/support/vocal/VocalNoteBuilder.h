@@ -1,10 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "lyrics/VocalNote.h"
+#include "midi/MidiTrackData.h"
 
 namespace crx::test {
 
@@ -25,5 +28,10 @@ struct MelodyStep {
   std::string_view kana;
 };
 std::vector<VocalNote> SungMelody(const std::vector<MelodyStep>& steps, int endTick);
+
+// A karaoke main track (form 2) holding tempo events given as (absolute tick,
+// microseconds per quarter note); lastTick receives the tick of the last.
+std::unique_ptr<MidiTrackData> TempoTrack(const std::vector<std::pair<int, int>>& tempos,
+                                          int& lastTick);
 
 }  // namespace crx::test
