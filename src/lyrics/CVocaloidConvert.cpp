@@ -82,14 +82,34 @@ std::string CVocaloidConvert::RemoveSpaces(std::string_view text) {
   return out;
 }
 
+void LyricCursor::Seek(const MidiTrackData& lyricTrack, int64_t at) {
+  if (at < tick) *this = LyricCursor{};
+  tick = at;
+  const int count = lyricTrack.Count();
+  while (index < count) {
+    const int64_t time = timeBefore + lyricTrack.Event(index).delta;
+    if (time >= at) break;
+    timeBefore = time;
+    ++index;
+  }
+}
+
 NoteLyric CVocaloidConvert::LyricAtTick(const MidiTrackData& lyricTrack, int64_t tick) {
+  LyricCursor cursor;
+  return LyricAtTick(lyricTrack, tick, cursor);
+}
+
+NoteLyric CVocaloidConvert::LyricAtTick(const MidiTrackData& lyricTrack, int64_t tick,
+                                        LyricCursor& cursor) {
   const Marks& marks = GetMarks();
   NoteLyric result;
-  int64_t time = 0;
+  // The events the cursor passed lie before the tick: none of them is at it.
+  cursor.Seek(lyricTrack, tick);
+  int64_t time = cursor.timeBefore;
   bool found = false;
   std::string text;
   const int count = lyricTrack.Count();
-  for (int i = 0; i < count; ++i) {
+  for (int i = cursor.index; i < count; ++i) {
     const MidiEvent& event = lyricTrack.Event(i);
     time += event.delta;
     if (time > tick) break;
@@ -117,19 +137,20 @@ NoteLyric CVocaloidConvert::LyricAtTick(const MidiTrackData& lyricTrack, int64_t
 void CVocaloidConvert::InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrackData& lyricTrack,
                                         int melodyChannel) {
   int64_t tick = 0;
+  // Insertions happen at the note's tick, after every event the cursor
+  // passed, so it stays valid for the notes after.
+  LyricCursor cursor;
   for (const MidiEvent& note : mainTrack.Events()) {
     tick += note.delta;
     if (note.kind != MidiKind::Note || note.channel != melodyChannel) continue;
 
     // The first lyric-track event at the note's tick or later.
+    cursor.Seek(lyricTrack, tick);
     int next = -1;
-    int64_t time = 0;
-    for (int i = 0; i < lyricTrack.Count(); ++i) {
-      time += lyricTrack.Event(i).delta;
-      if (time >= tick) {
-        next = i;
-        break;
-      }
+    int64_t time = cursor.timeBefore;
+    if (cursor.index < lyricTrack.Count()) {
+      next = cursor.index;
+      time += lyricTrack.Event(next).delta;
     }
     if (next < 0) {
       // Every event lies before the note. The track's end-of-track event

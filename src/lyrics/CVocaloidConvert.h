@@ -33,6 +33,19 @@ struct NoteLyric {
   bool lineBreak = false;  // a "/" stood at the tick
 };
 
+// Where a pass along the melody stands in the lyric track: every event
+// before index lies before tick. Notes come in time order, so one cursor
+// serves a whole pass and the track is walked once instead of once a note.
+struct LyricCursor {
+  int index = 0;
+  int64_t timeBefore = 0;  // absolute time before the event at index
+  int64_t tick = 0;        // the tick last looked up
+
+  // Moves to the first event at tick or later; an earlier tick than the
+  // last starts over. The track may have changed only at or after index.
+  void Seek(const MidiTrackData& lyricTrack, int64_t tick);
+};
+
 // Turns the melody and the lyrics of the loaded song into sung syllables: runs
 // the kana passes in their fixed order, gives notes without a lyric of their
 // own a share of the lyric before them, splits the kana into syllables with
@@ -55,6 +68,8 @@ class CVocaloidConvert {
   // marker ("イントロ", "エンディング", "/"), without a leading "<" or ">".
   // A "/" at the start of the lyric marks a line break before it.
   static NoteLyric LyricAtTick(const MidiTrackData& lyricTrack, int64_t tick);
+  // The same, looked up from the cursor of a pass in time order.
+  static NoteLyric LyricAtTick(const MidiTrackData& lyricTrack, int64_t tick, LyricCursor& cursor);
 
   // Note insertion: every melody note without a lyric event at its tick takes
   // all but the first character of the lyric before it, in a new lyric event

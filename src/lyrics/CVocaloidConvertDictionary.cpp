@@ -78,7 +78,7 @@ class DictionaryPass {
       : kanji_(kanji), lyrics_(lyrics), ticks_(lyrics.AbsoluteTimes()) {}
 
   void AtNote(int64_t tick) {
-    NoteLyric lyric = CVocaloidConvert::LyricAtTick(lyrics_, tick);
+    NoteLyric lyric = CVocaloidConvert::LyricAtTick(lyrics_, tick, cursor_);
     if (lyric.text.empty() || lyric.firstIndex < 0) return;
     std::vector<KanaCandidate> candidates;
     size_t greatest = kanji_.FindCandidates(lyric.text, candidates);
@@ -225,6 +225,7 @@ class DictionaryPass {
   const CKanjiToKana& kanji_;
   MidiTrackData& lyrics_;
   std::vector<int64_t> ticks_;
+  LyricCursor cursor_;
   std::vector<int> replaced_;
 
  public:

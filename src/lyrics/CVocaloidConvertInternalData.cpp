@@ -95,6 +95,7 @@ void CVocaloidConvertInternalData::Collect(const MidiTrackData& mainTrack,
                                            const MidiTrackData* lyricTrack, int melodyChannel,
                                            bool singleByteOnly) {
   int64_t tick = 0;
+  LyricCursor cursor;
   for (const MidiEvent& event : mainTrack.Events()) {
     tick += event.delta;
     if (event.IsEndOfTrack()) {
@@ -106,7 +107,7 @@ void CVocaloidConvertInternalData::Collect(const MidiTrackData& mainTrack,
       AddNote({}, false, event.note, event.duration, ClampToInt32(tick), singleByteOnly);
       continue;
     }
-    NoteLyric lyric = CVocaloidConvert::LyricAtTick(*lyricTrack, tick);
+    NoteLyric lyric = CVocaloidConvert::LyricAtTick(*lyricTrack, tick, cursor);
     AddNote(lyric.text, lyric.lineBreak, event.note, event.duration, ClampToInt32(tick),
             singleByteOnly);
   }

@@ -7,6 +7,9 @@
 namespace crx::renderer {
 namespace {
 
+// Rendered blocks that may wait for the worker at once.
+constexpr size_t kMaxQueuedBlocks = 16;
+
 double FromDb(double db) { return std::pow(10.0, db / 20.0); }
 
 // Full scale to the 16-bit range, clipped.
@@ -24,7 +27,7 @@ void LoudnessNormalizer::StateDeleter::operator()(ebur128_state* s) const { ebur
 LoudnessNormalizer::LoudnessNormalizer(uint32_t sampleRate, int volumePercent)
     : rate_(sampleRate), volumePercent_(volumePercent) {}
 
-LoudnessNormalizer::~LoudnessNormalizer() = default;
+LoudnessNormalizer::~LoudnessNormalizer() { StopWorker(); }
 
 double LoudnessNormalizer::VolumeOffsetDb(int volumePercent) {
   const int effective = std::max(volumePercent, 1);
@@ -33,30 +36,80 @@ double LoudnessNormalizer::VolumeOffsetDb(int volumePercent) {
 }
 
 bool LoudnessNormalizer::Open() {
+  StopWorker();
   spool_.reset(std::tmpfile());
   meter_.reset(ebur128_init(2, rate_, EBUR128_MODE_I));
   failed_ = !spool_ || !meter_;
-  return !failed_;
+  if (failed_) return false;
+  closing_ = false;
+  worker_ = std::thread([this] { Consume(); });
+  return true;
 }
 
 bool LoudnessNormalizer::Append(std::span<const float> left, std::span<const float> right) {
-  if (failed_) return false;
+  if (failed_ || !worker_.joinable()) return false;
   const size_t n = std::min(left.size(), right.size());
-  interleaved_.resize(n * 2);
+  std::vector<float> block;
+  {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return queue_.size() < kMaxQueuedBlocks || failed_; });
+    if (failed_) return false;
+    if (!spare_.empty()) {
+      block = std::move(spare_.back());
+      spare_.pop_back();
+    }
+  }
+  block.resize(n * 2);
   for (size_t i = 0; i < n; ++i) {
-    const float l = left[i], r = right[i];
-    interleaved_[2 * i] = l;
-    interleaved_[2 * i + 1] = r;
+    block[2 * i] = left[i];
+    block[2 * i + 1] = right[i];
+  }
+  {
+    std::lock_guard lock(mutex_);
+    queue_.push_back(std::move(block));
+  }
+  changed_.notify_all();
+  frames_ += n;
+  return true;
+}
+
+void LoudnessNormalizer::Consume() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return !queue_.empty() || closing_; });
+    if (queue_.empty()) return;
+    std::vector<float> block = std::move(queue_.front());
+    queue_.pop_front();
+    lock.unlock();
+    if (!failed_) Consume(block);
+    lock.lock();
+    spare_.push_back(std::move(block));
+    changed_.notify_all();
+  }
+}
+
+void LoudnessNormalizer::Consume(const std::vector<float>& block) {
+  const size_t n = block.size() / 2;
+  for (size_t i = 0; i < n; ++i) {
+    const float l = block[2 * i], r = block[2 * i + 1];
     sumSquares_ += static_cast<double>(l) * l + static_cast<double>(r) * r;
     peak_ = std::max(peak_, std::max(std::fabs(l), std::fabs(r)));
   }
-  if (ebur128_add_frames_float(meter_.get(), interleaved_.data(), n) != EBUR128_SUCCESS ||
-      std::fwrite(interleaved_.data(), sizeof(float), n * 2, spool_.get()) != n * 2) {
+  if (ebur128_add_frames_float(meter_.get(), block.data(), n) != EBUR128_SUCCESS ||
+      std::fwrite(block.data(), sizeof(float), n * 2, spool_.get()) != n * 2) {
     failed_ = true;
-    return false;
   }
-  frames_ += n;
-  return true;
+}
+
+void LoudnessNormalizer::StopWorker() {
+  if (!worker_.joinable()) return;
+  {
+    std::lock_guard lock(mutex_);
+    closing_ = true;
+  }
+  changed_.notify_all();
+  worker_.join();
+  queue_.clear();
 }
 
 double LoudnessNormalizer::Loudness() const {
@@ -80,7 +133,8 @@ bool LoudnessNormalizer::ReadFrames(uint64_t first, size_t count, std::vector<fl
 }
 
 bool LoudnessNormalizer::Finish(const Sink& sink) {
-  if (failed_ || std::fflush(spool_.get()) != 0) return false;
+  StopWorker();
+  if (failed_ || !spool_ || std::fflush(spool_.get()) != 0) return false;
   measured_ = Loudness();
   gainDb_ = 0;
   if (std::isfinite(measured_)) {

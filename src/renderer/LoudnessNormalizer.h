@@ -2,11 +2,16 @@
 
 #include <ebur128.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
+#include <thread>
 #include <vector>
 
 namespace crx::renderer {
@@ -21,6 +26,10 @@ namespace crx::renderer {
 // lowers or raises it by what its channel-volume scaling does to the sound
 // (the synthesizer follows the General MIDI volume curve, 40 dB per decade
 // of Channel Volume). A silent render stays silent.
+//
+// The measure and the spool keep pace with the render on a thread of their
+// own, so that the synthesizer does not wait for them; the blocks reach
+// them in order, and the result is that of doing the work in line.
 class LoudnessNormalizer {
  public:
   static constexpr double kTargetLufs = -26.0;
@@ -44,7 +53,8 @@ class LoudnessNormalizer {
 
   // False when the temporary file cannot be made.
   bool Open();
-  // One block of the render, a channel each.
+  // One block of the render, a channel each. False once the measure or the
+  // spool has failed (possibly for an earlier block).
   bool Append(std::span<const float> left, std::span<const float> right);
   // Measures, scales, limits and hands the 16-bit interleaved samples to
   // the sink in blocks. False when the spool fails or the sink refuses.
@@ -66,6 +76,11 @@ class LoudnessNormalizer {
   struct StateDeleter {
     void operator()(ebur128_state* s) const;
   };
+  // The worker: measures and spools the blocks queued by Append.
+  void Consume();
+  void Consume(const std::vector<float>& block);
+  // Lets the worker finish the queue and waits for it.
+  void StopWorker();
   double Loudness() const;
   bool ReadFrames(uint64_t first, size_t count, std::vector<float>& out);
 
@@ -73,11 +88,21 @@ class LoudnessNormalizer {
   int volumePercent_;
   std::unique_ptr<std::FILE, FileCloser> spool_;
   std::unique_ptr<ebur128_state, StateDeleter> meter_;
-  std::vector<float> interleaved_;
   uint64_t frames_ = 0;
+  // Written by the worker only while it runs.
   double sumSquares_ = 0;  // both channels, for renders too short to gate
   float peak_ = 0;
-  bool failed_ = false;
+  std::atomic<bool> failed_ = false;
+
+  // Blocks waiting for the worker, and emptied ones to reuse; the queue is
+  // bounded so that a slow disk holds the render back instead of memory
+  // filling up.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::vector<float>> queue_;
+  std::vector<std::vector<float>> spare_;
+  bool closing_ = false;
+  std::thread worker_;
   double measured_ = 0;
   double gainDb_ = 0;
 };
