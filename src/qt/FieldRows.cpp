@@ -11,7 +11,8 @@ namespace crx::qt {
 
 namespace {
 constexpr int kFieldMinimumWidth = 420;
-}
+constexpr int kPickerPadding = 24;
+}  // namespace
 
 QLineEdit* AddFieldRow(QGridLayout* grid, int row, const DialogField& field, QWidget* parent) {
   auto* label = new QLabel(Utf8(field.label), parent);
@@ -28,6 +29,8 @@ QLineEdit* AddFieldRow(QGridLayout* grid, int row, const DialogField& field, QWi
 QPushButton* AddPickerButton(QGridLayout* grid, int row, int id, std::string_view caption,
                              QWidget* parent) {
   QPushButton* button = MakeButton(id, caption, false, parent);
+  // As narrow as its caption allows.
+  button->setMaximumWidth(button->fontMetrics().horizontalAdvance(button->text()) + kPickerPadding);
   grid->addWidget(button, row, 2);
   return button;
 }
