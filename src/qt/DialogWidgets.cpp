@@ -1,9 +1,17 @@
 #include "qt/DialogWidgets.h"
 
+#include "qt/ConfigDlgWidget.h"
+#include "qt/EditDlgWidget.h"
+#include "qt/ExternalDlgWidget.h"
 #include "qt/GuiHost.h"
+#include "qt/LyricConvertDlgWidget.h"
+#include "qt/MP3DlgWidget.h"
+#include "qt/MelodyDlgWidget.h"
 #include "qt/MixDlgWidget.h"
 #include "qt/RemoveDlgWidget.h"
+#include "qt/TextEditDlgWidget.h"
 #include "qt/TunepressConfigWidget.h"
+#include "qt/VideoDlgWidget.h"
 
 namespace crx::qt {
 namespace {
@@ -21,7 +29,19 @@ GuiHost::WidgetFactory Factory() {
 void RegisterDialogWidgets(GuiHost& host) {
   host.RegisterDialog("CMixDlg", Factory<MixDlgWidget, CMixDlg>());
   host.RegisterDialog("CRemoveDlg", Factory<RemoveDlgWidget, CRemoveDlg>());
+<<<<<<< HEAD
   host.RegisterDialog("renderer::CConfigDlg", Factory<TunepressConfigWidget, renderer::CConfigDlg>());
+=======
+  host.RegisterDialog("CTextEditDlg", Factory<TextEditDlgWidget, CTextEditDlg>());
+  host.RegisterDialog("CMelodyDlg", Factory<MelodyDlgWidget, CMelodyDlg>());
+  host.RegisterDialog("CLyricConvertDlg", Factory<LyricConvertDlgWidget, CLyricConvertDlg>());
+  host.RegisterDialog("CVideoDlg", Factory<VideoDlgWidget, CVideoDlg>());
+  host.RegisterDialog("CExternalDlg", Factory<ExternalDlgWidget, CExternalDlg>());
+  host.RegisterDialog("CMP3Dlg", Factory<MP3DlgWidget, CMP3Dlg>());
+  host.RegisterDialog("CConfigDlg", Factory<ConfigDlgWidget, CConfigDlg>());
+  host.RegisterDialog("CEditDlg", Factory<EditDlgWidget, CEditDlg>());
+  host.RegisterDialog("renderer::CConfigDlg", Factory<TunepressConfigWidget, renderer::CConfigDlg>());
+>>>>>>> w14b
 }
 
 }  // namespace crx::qt

@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 #include <deque>
 #include <optional>
+
+#include "qt/ModelDialog.h"
 
 namespace crx::test {
 
@@ -25,6 +28,9 @@ class AutoAnswer {
   void File(std::optional<QString> path) { files_.push_back(std::move(path)); }
 
   QStringList messages;
+  // When set, the dialog windows are answered too, by their default button.
+  bool pressDefaultButtons = false;
+  QStringList dialogs;        // the dialog classes answered so
   QStringList proposedFiles;  // the file each save dialog proposed as it opened
 
  private:
@@ -34,6 +40,13 @@ class AutoAnswer {
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       messages << box->text();
       box->button(QMessageBox::Ok)->click();
+    } else if (auto* model = qobject_cast<qt::ModelDialog*>(modal)) {
+      if (!pressDefaultButtons || model == answered_) return;
+      answered_ = model;
+      dialogs << model->objectName();
+      for (QPushButton* button : model->findChildren<QPushButton*>()) {
+        if (button->isDefault()) QTimer::singleShot(0, button, [button] { button->click(); });
+      }
     } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
       if (dialog->acceptMode() == QFileDialog::AcceptSave && !dialog->selectedFiles().isEmpty()) {
         proposedFiles << dialog->selectedFiles().front();
@@ -54,6 +67,7 @@ class AutoAnswer {
   }
 
   QTimer timer_;
+  QPointer<QWidget> answered_;
   std::deque<std::optional<QString>> files_;
 };
 

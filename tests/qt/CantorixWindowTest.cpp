@@ -118,6 +118,7 @@ void CantorixWindowTest::showsTheRowsAndTheModes() {
 void CantorixWindowTest::manualStepsClickedThrough() {
   MainUnderTest m(gui_);
   AutoAnswer answers;
+  answers.pressDefaultButtons = true;
   answers.File(U(m.karaoke));
   m.Click(1);
   QCOMPARE(m.Buttons(), std::string("x2 r1 e"));
@@ -129,6 +130,8 @@ void CantorixWindowTest::manualStepsClickedThrough() {
   QVERIFY(FileExists(m.songs.File("vocal.mid")) != 0);
   m.Click(4);
   QCOMPARE(m.Buttons(), std::string("x5 r1234 e4"));
+  // The plain-kana lyrics need no correction; each step's window was shown.
+  QCOMPARE(answers.dialogs, (QStringList{"CMelodyDlg", "CLyricConvertDlg", "CExternalDlg"}));
   QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join('|')));
   // While a step runs no step button, mode box or 終了 can be clicked.
   const Dlg::StepRow& five = Dlg::kRows[4];

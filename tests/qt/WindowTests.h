@@ -32,6 +32,9 @@ class DialogWidgetsTest : public QObject {
   void mixDialogEscapeKeepsTheValues();
   void rendererSettingsShowAndTakeTheirValues();
   void removeDialogTakesItsBoxes();
+  void lyricCorrectionForwardsEditsAndTheParticleButton();
+  void melodyAndReviewDialogsShowTheirValues();
+  void stepDialogsShowTheirFieldsAndPickers();
   void aboutBox();
 
  private:

@@ -1,0 +1,67 @@
+#include "qt/ConfigDlgWidget.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "qt/FieldRows.h"
+#include "qt/TextHelpers.h"
+
+namespace crx::qt {
+
+ConfigDlgWidget::ConfigDlgWidget(CConfigDlg& dialog, QWidget* parent)
+    : ModelDialog(dialog, parent), dialog_(dialog) {
+  setWindowTitle(Utf8(CConfigDlg::kCaption));
+  auto* grid = new QGridLayout(this);
+  grid->setColumnStretch(1, 1);
+  program_ = AddFieldRow(grid, 0, CConfigDlg::kFields[0], this);
+  QPushButton* browseProgram =
+      AddPickerButton(grid, 0, CConfigDlg::kProgramBrowseId, CConfigDlg::kBrowseCaption, this);
+  connect(browseProgram, &QPushButton::clicked, this, [this] {
+    dialog_.OnBrowseProgram();
+    ShowText(program_, dialog_.ProgramText());
+  });
+  encoder_ = AddFieldRow(grid, 1, CConfigDlg::kFields[1], this);
+  QPushButton* browseEncoder =
+      AddPickerButton(grid, 1, CConfigDlg::kEncoderBrowseId, CConfigDlg::kBrowseCaption, this);
+  connect(browseEncoder, &QPushButton::clicked, this, [this] {
+    dialog_.OnBrowseEncoder();
+    ShowText(encoder_, dialog_.EncoderText());
+  });
+
+  auto* deletes = new QGroupBox(this);
+  auto* deleteGrid = new QGridLayout(deletes);
+  for (size_t i = 0; i < boxes_.size(); ++i) {
+    // A toggle that stays pressed while ticked.
+    auto* box = new QCheckBox(Utf8(kDeleteCaption), deletes);
+    box->setObjectName(QString::number(kDeleteBoxes[i].id));
+    boxes_[i] = box;
+    const int row = static_cast<int>(i);
+    deleteGrid->addWidget(new QLabel(Utf8(kDeleteBoxes[i].row), deletes), row, 0);
+    deleteGrid->addWidget(box, row, 1);
+  }
+  deleteGrid->setColumnStretch(2, 1);
+  grid->addWidget(deletes, 2, 0, 1, 3);
+
+  QPushButton* ok = MakeButton(CConfigDlg::kOkId, "OK", true, this);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  grid->addWidget(ok, 3, 2);
+  ChainTabOrder({browseProgram, browseEncoder, boxes_[0], boxes_[1], boxes_[2], boxes_[3], ok,
+                 program_, encoder_});
+  ok->setFocus();
+}
+
+void ConfigDlgWidget::Load() {
+  ShowText(program_, dialog_.ProgramText());
+  ShowText(encoder_, dialog_.EncoderText());
+  for (size_t i = 0; i < boxes_.size(); ++i) boxes_[i]->setChecked(dialog_.Ticked(i));
+}
+
+void ConfigDlgWidget::Store() {
+  for (size_t i = 0; i < boxes_.size(); ++i) dialog_.SetTicked(i, boxes_[i]->isChecked());
+}
+
+}  // namespace crx::qt

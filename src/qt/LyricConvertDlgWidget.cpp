@@ -1,0 +1,37 @@
+#include "qt/LyricConvertDlgWidget.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "qt/FieldRows.h"
+#include "qt/TextHelpers.h"
+
+namespace crx::qt {
+
+namespace {
+constexpr int kListWidth = 480;
+constexpr int kListHeight = 360;
+}  // namespace
+
+LyricConvertDlgWidget::LyricConvertDlgWidget(CLyricConvertDlg& dialog, QWidget* parent)
+    : ModelDialog(dialog, parent), dialog_(dialog) {
+  setWindowTitle(Utf8(CLyricConvertDlg::kCaption));
+  auto* layout = new QVBoxLayout(this);
+  list_ = new QListWidget(this);
+  list_->setObjectName(QString::number(CLyricConvertDlg::kListId));
+  list_->setMinimumSize(kListWidth, kListHeight);
+  layout->addWidget(list_, 1);
+  QPushButton* ok = MakeButton(CLyricConvertDlg::kOkId, "OK", true, this);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  layout->addWidget(ok, 0, Qt::AlignRight);
+  ChainTabOrder({list_, ok});
+  ok->setFocus();
+}
+
+void LyricConvertDlgWidget::Load() {
+  list_->clear();
+  for (const std::string& line : dialog_.Lines()) list_->addItem(Utf8(line));
+}
+
+}  // namespace crx::qt
