@@ -29,9 +29,6 @@ GuiHost::WidgetFactory Factory() {
 void RegisterDialogWidgets(GuiHost& host) {
   host.RegisterDialog("CMixDlg", Factory<MixDlgWidget, CMixDlg>());
   host.RegisterDialog("CRemoveDlg", Factory<RemoveDlgWidget, CRemoveDlg>());
-<<<<<<< HEAD
-  host.RegisterDialog("renderer::CConfigDlg", Factory<TunepressConfigWidget, renderer::CConfigDlg>());
-=======
   host.RegisterDialog("CTextEditDlg", Factory<TextEditDlgWidget, CTextEditDlg>());
   host.RegisterDialog("CMelodyDlg", Factory<MelodyDlgWidget, CMelodyDlg>());
   host.RegisterDialog("CLyricConvertDlg", Factory<LyricConvertDlgWidget, CLyricConvertDlg>());
@@ -40,8 +37,8 @@ void RegisterDialogWidgets(GuiHost& host) {
   host.RegisterDialog("CMP3Dlg", Factory<MP3DlgWidget, CMP3Dlg>());
   host.RegisterDialog("CConfigDlg", Factory<ConfigDlgWidget, CConfigDlg>());
   host.RegisterDialog("CEditDlg", Factory<EditDlgWidget, CEditDlg>());
-  host.RegisterDialog("renderer::CConfigDlg", Factory<TunepressConfigWidget, renderer::CConfigDlg>());
->>>>>>> w14b
+  host.RegisterDialog("renderer::CConfigDlg",
+                      Factory<TunepressConfigWidget, renderer::CConfigDlg>());
 }
 
 }  // namespace crx::qt
