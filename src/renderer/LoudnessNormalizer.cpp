@@ -90,6 +90,7 @@ void LoudnessNormalizer::Consume() {
 
 void LoudnessNormalizer::Consume(const std::vector<float>& block) {
   const size_t n = block.size() / 2;
+  if (n == 0) return;  // an empty block: nothing to measure or spool
   for (size_t i = 0; i < n; ++i) {
     const float l = block[2 * i], r = block[2 * i + 1];
     sumSquares_ += static_cast<double>(l) * l + static_cast<double>(r) * r;
