@@ -12,6 +12,7 @@
 #include "lyrics/CVocaloidConvertRemoveChar.h"
 #include "lyrics/Cp932Text.h"
 #include "lyrics/LyricEvent.h"
+#include "lyrics/LyricTrackPreparer.h"
 #include "midi/MidiTrackData.h"
 #include "platform/UiServices.h"
 
@@ -205,6 +206,9 @@ void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyC
     Ui().ShowMessage(kDivisionWarningMessage, MessageKind::Plain);
   }
 
+  // Real karaoke files first become what the passes read (nothing happens
+  // to a track that already is).
+  LyricTrackPreparer::Prepare(song, melodyChannel);
   song.StripRuby();
   PhoneticOptions phonetic;
   phonetic.particlesAsSung = options.particlesAsSung;
