@@ -254,6 +254,7 @@ class Parser {
       return;
     }
     if (IsSpace(ch)) return;
+    if (ch.size() == 1 && (ch[0] == kRubyOpen || ch[0] == kHiddenOpen)) return;  // nested
     const bool kana = IsKana(ch) || (ch.size() == 1 && !IsControlByte(ch[0]) &&
                                      static_cast<uint8_t>(ch[0]) >= kFirstPrintable &&
                                      static_cast<uint8_t>(ch[0]) != kDelete);

@@ -182,6 +182,44 @@ std::vector<Item> ReadItems(const MidiTrackData& lyrics, const LyricPreparationO
   return items;
 }
 
+// Some lyrics stand further from their note than a sixteenth, mostly early.
+// Between two matched lyrics, the ones left over take the notes no lyric
+// took, nearest first and in order, within this many sixteenths.
+constexpr int64_t kEarlyLyricReach = 8;
+
+void FillGaps(const std::vector<int64_t>& lyricTicks, const std::vector<int64_t>& notes,
+              int64_t reach, std::vector<int>& match) {
+  std::vector<bool> taken(notes.size(), false);
+  for (int m : match) {
+    if (m >= 0) taken[static_cast<size_t>(m)] = true;
+  }
+  size_t l = 0;
+  int lowNote = -1;  // the note of the matched lyric before the gap
+  while (l < match.size()) {
+    if (match[l] >= 0) {
+      lowNote = match[l++];
+      continue;
+    }
+    size_t end = l;
+    while (end < match.size() && match[end] < 0) ++end;
+    const int highNote = end < match.size() ? match[end] : static_cast<int>(notes.size());
+    std::vector<int64_t> gapLyrics(lyricTicks.begin() + static_cast<std::ptrdiff_t>(l),
+                                   lyricTicks.begin() + static_cast<std::ptrdiff_t>(end));
+    std::vector<int64_t> gapNotes;
+    std::vector<int> gapIndex;
+    for (int n = lowNote + 1; n < highNote; ++n) {
+      if (taken[static_cast<size_t>(n)]) continue;
+      gapNotes.push_back(notes[static_cast<size_t>(n)]);
+      gapIndex.push_back(n);
+    }
+    const std::vector<int> fill = LyricTrackPreparer::Align(gapLyrics, gapNotes, reach);
+    for (size_t k = 0; k < fill.size(); ++k) {
+      if (fill[k] >= 0) match[l + k] = gapIndex[static_cast<size_t>(fill[k])];
+    }
+    l = end;
+  }
+}
+
 // Moves the sung lyrics onto their notes; the line marks go with the lyric
 // after them, everything else keeps its place in the order.
 void Retime(std::vector<Item>& items, const std::vector<int64_t>& notes, int64_t tolerance,
@@ -193,7 +231,8 @@ void Retime(std::vector<Item>& items, const std::vector<int64_t>& notes, int64_t
     sung.push_back(i);
     lyricTicks.push_back(items[i].tick);
   }
-  const std::vector<int> match = LyricTrackPreparer::Align(lyricTicks, notes, tolerance);
+  std::vector<int> match = LyricTrackPreparer::Align(lyricTicks, notes, tolerance);
+  FillGaps(lyricTicks, notes, tolerance * kEarlyLyricReach, match);
   // Matched lyrics stand on their notes; the others keep their tick within
   // the neighbours' new ticks.
   int64_t previous = 0;
@@ -226,7 +265,11 @@ void Retime(std::vector<Item>& items, const std::vector<int64_t>& notes, int64_t
     const bool hasNext = nextSung < sung.size();
     const int64_t upper =
         hasNext ? items[sung[nextSung]].newTick : std::numeric_limits<int64_t>::max();
-    if (item.role == Role::LineMark && hasNext) {
+    const bool onNote = std::binary_search(notes.begin(), notes.end(), item.tick);
+    if (item.role == Role::LineMark && hasNext &&
+        !(onNote && item.tick >= previous && item.tick <= upper)) {
+      // A mark between notes breaks the line before the lyric after it; one
+      // on a note of its own leaves that note unsung, as written.
       item.newTick = upper;
     } else {
       item.newTick = std::clamp(item.tick, previous, std::max(previous, upper));
