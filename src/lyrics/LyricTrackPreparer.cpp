@@ -39,11 +39,12 @@ bool IsPlaceholder(std::string_view sung) {
   return !sung.empty() && sung.find_first_not_of(kPlaceholderCharacters) == std::string_view::npos;
 }
 
-// The lyric as the kana passes take it: the page mark, then every sung
+// The lyric as the kana passes take it: the page mark, the line mark, then every sung
 // piece; a ruby over one character stays in brackets (the passes replace
 // that character by it), any other reading is written out.
-std::string PassText(const std::vector<LyricMarkup::Piece>& pieces, bool page) {
+std::string PassText(const std::vector<LyricMarkup::Piece>& pieces, bool page, bool lineBreak) {
   std::string text = page ? std::string(kPageMark) : std::string();
+  if (lineBreak) text += kLineMark;
   for (const LyricMarkup::Piece& p : pieces) {
     const std::string sung = p.Sung();
     if (sung.empty()) continue;
@@ -161,13 +162,9 @@ std::vector<Item> ReadItems(const MidiTrackData& lyrics, const LyricPreparationO
       }
       continue;
     }
-    if (markBefore(LyricMarkup::Kind::LineEnd)) {
-      items.push_back({tick, tick, LineMarkEvent(), Role::LineMark, true});
-      report.changed = true;
-    }
     const bool page = pendingPage || markBefore(LyricMarkup::Kind::PageStart);
     pendingPage = markAfter(LyricMarkup::Kind::PageStart);
-    const std::string passText = PassText(pieces, page);
+    const std::string passText = PassText(pieces, page, markBefore(LyricMarkup::Kind::LineEnd));
     Item item{tick, tick, MidiEvent::CopyOf(&ev), Role::Sung, passText != text};
     if (item.rewritten) {
       LyricEvent::RewriteLong(item.event, passText, passText.size());
