@@ -28,13 +28,19 @@ namespace crx {
 namespace {
 
 constexpr const char* kAutoUsage =
-    "Usage: Cantorix auto [--mode wav|mp3|wmv] [--octave N] [--singer PROGRAM]\n"
-    "                     [--title T] [--composer C] [--lyricist L] KARAOKE.mid\n"
+    "Usage: Cantorix auto [--mode wav|mp3|wmv] [--octave N] [--melody-channel N]\n"
+    "                     [--singer PROGRAM] [--title T] [--composer C] [--lyricist L]\n"
+    "                     KARAOKE.mid\n"
     "  Runs every step at once: the vocal MIDI, the voice, the accompaniment, the\n"
     "  mix, then the MP3 (mp3) or the video (wmv). The product's path goes to\n"
     "  standard output; every file is written beside KARAOKE.mid.\n"
     "  --mode M          wav, mp3 or wmv (default: the mode of the settings, else wav)\n"
+    "  KARAOKE.mid is an XF karaoke file, a Soft Karaoke .kar file, or a MIDI file\n"
+    "  with one lyric per note (CP932 or UTF-8).\n"
     "  --octave N        moves the melody by N octaves (-10 to 10; default 0)\n"
+    "  --melody-channel N\n"
+    "                    sings MIDI channel N (1-16; default: the channel the file\n"
+    "                    names, else 1)\n"
     "  --singer PROGRAM  the singing-voice program for this run\n"
     "  --title, --composer, --lyricist\n"
     "                    the video's texts (default: the karaoke file's information)\n";
@@ -55,6 +61,7 @@ std::optional<int> ParseMode(std::string_view text) {
 struct Options {
   std::optional<int> mode;
   int octaves = 0;
+  std::optional<int> melodyChannel;
   std::optional<std::string> singer;
   std::map<CVideoDlg::Text, std::string> texts;  // UTF-8, as given
   std::string karaoke;
@@ -66,7 +73,7 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Options& 
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--mode" || a == "--octave" || a == "--singer" || a == "--title" ||
-                            a == "--composer" || a == "--lyricist";
+                            a == "--composer" || a == "--lyricist" || a == "--melody-channel";
     if (takesValue) {
       if (i + 1 >= args.size()) return a + " needs a value";
       const std::string& value = args[++i];
@@ -77,6 +84,9 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Options& 
         std::optional<int> v = VocalPipeline::ParseOctaveShift(value);
         if (!v) return "--octave takes a whole number from -10 to 10: " + value;
         o.octaves = *v;
+      } else if (a == "--melody-channel") {
+        o.melodyChannel = VocalPipeline::ParseMelodyChannel(value);
+        if (!o.melodyChannel) return "--melody-channel takes a channel from 1 to 16: " + value;
       } else if (a == "--singer") {
         o.singer = value;
       } else {
@@ -188,6 +198,7 @@ int RunAutoCommand(const std::vector<std::string>& args, std::FILE* productOut) 
     return DialogResult::Ok;
   });
 
+  dialog.SetGivenMelodyChannel(options.melodyChannel);
   CFullAutoRun run(dialog, VocalPipeline::OctaveShift(options.octaves));
   run.SetStepListener([](int step) {
     Ui().ShowMessage(CCantorixDlg::kRows[static_cast<size_t>(step)].description,

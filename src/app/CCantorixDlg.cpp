@@ -390,9 +390,17 @@ std::string CCantorixDlg::TemporaryMidiPath() const {
 // ----------------------------------------------------------- step work
 
 bool CCantorixDlg::LoadKaraokeMidi(const MelodyRangeChooser& choose) {
-  VocalPipeline::LoadKaraokeMidi(karaokeMidiPath_, melodyChannel_,
+  MelodyChannel melody;
+  VocalPipeline::LoadKaraokeMidi(karaokeMidiPath_, givenMelodyChannel_,
                                  choose ? choose : VocalPipeline::RangeDialog(), song_, firstTempo_,
-                                 transpose_);
+                                 transpose_, melody);
+  if (song_ != nullptr) {
+    // The channel the song names is sung, moved and left out of the
+    // accompaniment.
+    melodyChannel_ = melody.channel;
+    melodyChannelNote_ = VocalPipeline::MelodyChannelText(melody);
+    vocaloid_.SetMelodyChannel(melody.channel);
+  }
   return song_ != nullptr;
 }
 
@@ -414,8 +422,8 @@ bool CCantorixDlg::RenderVocalWav() {
 bool CCantorixDlg::RenderAccompanimentWav() {
   if (!song_) return false;
   const std::string temporary = TemporaryMidiPath();
-  song_->MainTrack().DeleteChannel(0);
-  song_->MainTrack().DeleteChannel(10);
+  song_->MainTrack().DeleteChannel(melodyChannel_);
+  song_->MainTrack().DeleteChannel(kRhythmChannel);
   if (!song_->Write(temporary)) {
     // The writer told why; nothing for the renderer to read.
     Ui().ShowMessage(
@@ -461,6 +469,7 @@ void CCantorixDlg::OnReviewLyrics() {
   StartProgress();
   if (song_->LyricTrack() != nullptr) CLyricCorrection::Run(*song_->LyricTrack());
   CLyricConvertDlg review(*song_, vocaloid_, melodyChannel_, startFolder_);
+  review.SetNote(melodyChannelNote_);
   Ui().RunModal(review);
   SetButtons(2, 1, -1);
   StopProgress();

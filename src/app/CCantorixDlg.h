@@ -96,6 +96,8 @@ class CCantorixDlg : public DialogModel {
   // The first tempo before any song was loaded: the MIDI default.
   static constexpr int kDefaultFirstTempo = 500000;
   static constexpr int kMelodyChannel = 0;
+  // Left out of the accompaniment with the melody (MIDI channel 11).
+  static constexpr int kRhythmChannel = 10;
 
   static constexpr std::string_view kHelpPage = "help/index.html";
 
@@ -103,7 +105,9 @@ class CCantorixDlg : public DialogModel {
   static constexpr std::string_view kMsgSameAsKaraokeName =
       "元のmidiファイルと同じ名前は指定できません。";
   static constexpr std::string_view kMsgSameFileName = "同じファイル名は使用できません。";
-  static constexpr std::string_view kKaraokeFilter = "XF midi files|*.mid|";
+  // XF karaoke files, Soft Karaoke files and MIDI files with a lyric per note.
+  static constexpr std::string_view kKaraokeFilter =
+      "カラオケ・歌詞付きMIDIファイル (XF, .kar)|*.mid;*.kar;*.midi|";
   static constexpr std::string_view kKaraokeExtension = "mid";
   static constexpr std::string_view kVocalMidiFilter = "歌声用 midi files|*.mid|";
   static constexpr std::string_view kVocalMidiExtension = "*.mid";
@@ -245,6 +249,10 @@ class CCantorixDlg : public DialogModel {
   XfKaraokeData* Song() { return song_.get(); }
   CVocaloid& Vocaloid() { return vocaloid_; }
   int MelodyChannel() const { return melodyChannel_; }
+  // Why the melody channel of the loaded song is the one it is (UTF-8).
+  const std::string& MelodyChannelNote() const { return melodyChannelNote_; }
+  // The channel a headless run was told to sing; none: the song's own.
+  void SetGivenMelodyChannel(std::optional<int> channel) { givenMelodyChannel_ = channel; }
   int Transpose() const { return transpose_; }
   int FirstTempo() const { return firstTempo_; }
   AppSettings& Settings() { return settings_; }
@@ -278,6 +286,8 @@ class CCantorixDlg : public DialogModel {
   std::unique_ptr<XfKaraokeData> song_;
   CVocaloid vocaloid_;
   int melodyChannel_ = kMelodyChannel;
+  std::optional<int> givenMelodyChannel_;
+  std::string melodyChannelNote_;
   int transpose_ = 0;
   int firstTempo_ = kDefaultFirstTempo;
   AppSettings settings_;

@@ -19,17 +19,21 @@ namespace crx {
 namespace {
 
 constexpr const char* kConvertUsage =
-    "Usage: Cantorix convert [--octave N] [--particles-as-written] [-o VOCAL.mid] KARAOKE.mid\n"
+    "Usage: Cantorix convert [--octave N] [--melody-channel N] [--particles-as-written]\n"
+    "                        [-o VOCAL.mid] KARAOKE.mid\n"
     "  Reads the karaoke file, converts its lyrics to sung syllables and writes the\n"
     "  vocal MIDI for the singing editor. The review lines go to standard output.\n"
+    "  KARAOKE.mid is an XF karaoke file (lyrics in its XFKM chunk or in its track),\n"
+    "  a Soft Karaoke .kar file, or a MIDI file with one lyric per note (CP932 or UTF-8).\n"
     "  --octave N    moves the melody by N octaves (-10 to 10; default 0)\n"
+    "  --melody-channel N\n"
+    "                sings MIDI channel N (1-16; default: the channel the file names,\n"
+    "                else 1)\n"
     "  --particles-as-written\n"
     "                sings the particles は and へ as written (default: わ and え)\n"
     "  -o VOCAL.mid  the vocal MIDI (default: out.mid beside KARAOKE.mid)\n";
 constexpr const char* kVocalMidiName = "out.mid";
 constexpr const char* kSameNameMessage = "元のmidiファイルと同じ名前は指定できません。";
-// The melody channel of the main program: MIDI channel 1.
-constexpr int kMelodyChannel = 0;
 
 int Fail(const std::string& reason) {
   std::fprintf(stderr, "Cantorix convert: %s\n%s", reason.c_str(), kConvertUsage);
@@ -49,6 +53,7 @@ int RunConvertCommand(const std::vector<std::string>& args) {
 
 int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut) {
   int octaves = 0;
+  std::optional<int> melodyChannel;
   bool particlesAsSung = true;
   std::string output;
   std::vector<std::string> paths;
@@ -66,11 +71,14 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut
       particlesAsSung = false;
       continue;
     }
-    if (a == "--octave" || a == "-o") {
+    if (a == "--octave" || a == "-o" || a == "--melody-channel") {
       if (i + 1 >= args.size()) return Fail(a + " needs a value");
       const std::string& value = args[++i];
       if (a == "-o") {
         output = value;
+      } else if (a == "--melody-channel") {
+        melodyChannel = VocalPipeline::ParseMelodyChannel(value);
+        if (!melodyChannel) return Fail("--melody-channel takes a channel from 1 to 16: " + value);
       } else {
         std::optional<int> parsed = VocalPipeline::ParseOctaveShift(value);
         if (!parsed) return Fail("--octave takes a whole number from -10 to 10: " + value);
@@ -96,16 +104,18 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut
   std::unique_ptr<XfKaraokeData> song;
   int firstTempo = 0;
   int transpose = 0;
-  if (!VocalPipeline::LoadKaraokeMidi(karaoke, kMelodyChannel, VocalPipeline::OctaveShift(octaves),
-                                      song, firstTempo, transpose)) {
+  MelodyChannel melody;
+  if (!VocalPipeline::LoadKaraokeMidi(karaoke, melodyChannel, VocalPipeline::OctaveShift(octaves),
+                                      song, firstTempo, transpose, melody)) {
     return Stop(song ? "the melody range was refused" : "no karaoke song could be read");
   }
+  std::fprintf(stderr, "%s\n", VocalPipeline::MelodyChannelText(melody).c_str());
 
   CVocaloid vocaloid;
-  vocaloid.SetMelodyChannel(kMelodyChannel);
+  vocaloid.SetMelodyChannel(melody.channel);
   std::vector<std::string> reviewLines;
   const ConversionOutcome outcome = VocalPipeline::ConvertLyrics(
-      *song, vocaloid, kMelodyChannel, StartFolder(), reviewLines, particlesAsSung);
+      *song, vocaloid, melody.channel, StartFolder(), reviewLines, particlesAsSung);
   for (const std::string& line : reviewLines) {
     std::fprintf(reviewOut, "%s\n", TextCodec::Cp932ToUtf8Lossy(line).c_str());
   }

@@ -6,10 +6,13 @@
 #include <mutex>
 #include <string_view>
 
+#include "karaoke/KaraokeFileLoader.h"
+#include "karaoke/MelodyChannelFinder.h"
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CVocaloid.h"
 #include "lyrics/CVocaloidConvert.h"
 #include "lyrics/CVocaloidConvertInternalData.h"
+#include "lyrics/LyricTrackPreparer.h"
 #include "midi/MidiTrackData.h"
 #include "midi/TempoMap.h"
 #include "platform/TextCodec.h"
@@ -90,25 +93,66 @@ MelodyRangeChooser VocalPipeline::OctaveShift(int octaves) {
   };
 }
 
+namespace {
+
+// Records the first tempo, lets choose move the melody's range and
+// transposes the melody channel by the change of its lowest note.
+bool ChooseRange(XfKaraokeData& song, int channel, const MelodyRangeChooser& choose,
+                 int& firstTempo, int& transpose) {
+  int tempo = 0;
+  if (song.MainTrack().FirstTempo(tempo) == 1) firstTempo = tempo;
+
+  MelodyRange before;
+  song.MainTrack().NoteRange(channel, before.lowest, before.highest);
+  MelodyRange after = before;
+  if (choose && !choose(after)) return false;
+  transpose = after.lowest - before.lowest;
+  if (transpose != 0) song.MainTrack().Transpose(channel, transpose);
+  return true;
+}
+
+constexpr int kMidiChannels = 16;
+constexpr const char* kGivenChannelReason = "指定による";
+
+}  // namespace
+
 bool VocalPipeline::LoadKaraokeMidi(const std::string& path, int melodyChannel,
                                     const MelodyRangeChooser& choose,
                                     std::unique_ptr<XfKaraokeData>& song, int& firstTempo,
                                     int& transpose) {
+  MelodyChannel melody;
+  return LoadKaraokeMidi(path, melodyChannel, choose, song, firstTempo, transpose, melody);
+}
+
+bool VocalPipeline::LoadKaraokeMidi(const std::string& path, std::optional<int> givenChannel,
+                                    const MelodyRangeChooser& choose,
+                                    std::unique_ptr<XfKaraokeData>& song, int& firstTempo,
+                                    int& transpose, MelodyChannel& melody) {
   song.reset();
-  auto loaded = std::make_unique<XfKaraokeData>(path);
-  if (loaded->MainTrack().Empty() || loaded->LyricTrack() == nullptr) return false;
+  std::unique_ptr<XfKaraokeData> loaded = KaraokeFileLoader::Load(path);
+  if (!loaded || loaded->MainTrack().Empty() || loaded->LyricTrack() == nullptr) return false;
   song = std::move(loaded);
 
-  int tempo = 0;
-  if (song->MainTrack().FirstTempo(tempo) == 1) firstTempo = tempo;
+  if (givenChannel) {
+    melody = {*givenChannel, kGivenChannelReason};
+  } else {
+    const MelodyChannelFinder finder(*song);
+    melody = {finder.Channel(), std::string(finder.Reason())};
+  }
+  LyricTrackPreparer::Prepare(*song, melody.channel);
+  return ChooseRange(*song, melody.channel, choose, firstTempo, transpose);
+}
 
-  MelodyRange before;
-  song->MainTrack().NoteRange(melodyChannel, before.lowest, before.highest);
-  MelodyRange after = before;
-  if (choose && !choose(after)) return false;
-  transpose = after.lowest - before.lowest;
-  if (transpose != 0) song->MainTrack().Transpose(melodyChannel, transpose);
-  return true;
+std::optional<int> VocalPipeline::ParseMelodyChannel(std::string_view text) {
+  int v = 0;
+  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
+  if (v < 1 || v > kMidiChannels) return std::nullopt;
+  return v - 1;
+}
+
+std::string VocalPipeline::MelodyChannelText(const MelodyChannel& melody) {
+  return "メロディ: チャンネル " + std::to_string(melody.channel + 1) + "（" + melody.reason + "）";
 }
 
 ConversionOutcome VocalPipeline::ConvertLyrics(XfKaraokeData& song, CVocaloid& vocaloid,

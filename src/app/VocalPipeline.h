@@ -26,6 +26,12 @@ struct MelodyRange {
 // is moved.
 using MelodyRangeChooser = std::function<bool(MelodyRange& range)>;
 
+// The channel that carries the melody, and why it was taken.
+struct MelodyChannel {
+  int channel = 0;     // 0 to 15
+  std::string reason;  // UTF-8, for the review and the headless commands
+};
+
 // What the lyric conversion left for the vocal MIDI.
 struct ConversionOutcome {
   int sungRecords = 0;    // records before the end record
@@ -53,6 +59,18 @@ class VocalPipeline {
                               const MelodyRangeChooser& choose,
                               std::unique_ptr<XfKaraokeData>& song, int& firstTempo,
                               int& transpose);
+  // The same for any karaoke or lyric MIDI file the loader knows: the melody
+  // channel is the one given, else the one the song names (its lyrics cue,
+  // its guide track), else MIDI channel 1; the lyrics are prepared for the
+  // conversion on that channel before the range is chosen.
+  static bool LoadKaraokeMidi(const std::string& path, std::optional<int> givenChannel,
+                              const MelodyRangeChooser& choose,
+                              std::unique_ptr<XfKaraokeData>& song, int& firstTempo,
+                              int& transpose, MelodyChannel& melody);
+  // "--melody-channel N": 1 to 16, as MIDI counts them; the 0-based channel.
+  static std::optional<int> ParseMelodyChannel(std::string_view text);
+  // "メロディ: チャンネル N（reason）".
+  static std::string MelodyChannelText(const MelodyChannel& melody);
 
   // The choice of step 1: the melody-range dialog, shown modally; the range
   // as the user left it counts however the dialog was closed.

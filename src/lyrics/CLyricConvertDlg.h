@@ -29,6 +29,10 @@ class CLyricConvertDlg : public DialogModel {
 
   // The rows of list box 1002, in order (UTF-8).
   const std::vector<std::string>& Lines() const { return lines_; }
+  // A line above the list on what was sung (the melody channel and why;
+  // UTF-8); empty: none.
+  void SetNote(std::string note) { note_ = std::move(note); }
+  const std::string& Note() const { return note_; }
 
  private:
   XfKaraokeData& song_;
@@ -36,6 +40,7 @@ class CLyricConvertDlg : public DialogModel {
   int melodyChannel_;
   std::string dictionaryFolder_;
   std::vector<std::string> lines_;
+  std::string note_;
 };
 
 }  // namespace crx

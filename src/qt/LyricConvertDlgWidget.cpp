@@ -1,5 +1,6 @@
 #include "qt/LyricConvertDlgWidget.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -18,6 +19,7 @@ LyricConvertDlgWidget::LyricConvertDlgWidget(CLyricConvertDlg& dialog, QWidget* 
     : ModelDialog(dialog, parent), dialog_(dialog) {
   setWindowTitle(Utf8(CLyricConvertDlg::kCaption));
   auto* layout = new QVBoxLayout(this);
+  if (!dialog.Note().empty()) layout->addWidget(new QLabel(Utf8(dialog.Note()), this));
   list_ = new QListWidget(this);
   list_->setObjectName(QString::number(CLyricConvertDlg::kListId));
   list_->setMinimumSize(kListWidth, kListHeight);
