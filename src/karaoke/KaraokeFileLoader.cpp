@@ -10,6 +10,7 @@
 #include "foundation/FileHelpers.h"
 #include "karaoke/LyricTextDecoder.h"
 #include "karaoke/LyricTrackWriter.h"
+#include "karaoke/MelodyChannelFinder.h"
 #include "karaoke/MidiChunkList.h"
 #include "midi/MidiBytes.h"
 #include "midi/MidiFormat0Data.h"
@@ -17,8 +18,8 @@
 namespace crx {
 namespace {
 
-constexpr std::string_view kXfLyricId = "XFKM";
-constexpr std::string_view kLyrcCue = "$Lyrc:";
+constexpr std::string_view kXfLyricId = MidiChunkList::kXfLyricId;
+constexpr std::string_view kLyrcCue = MelodyChannelFinder::kLyrcCue;
 constexpr std::string_view kKarExtension = ".kar";
 constexpr std::string_view kWordsTrackName = "words";
 constexpr char kHeaderMark = '@';

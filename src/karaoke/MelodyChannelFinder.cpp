@@ -8,7 +8,6 @@
 namespace crx {
 namespace {
 
-constexpr std::string_view kLyrcCue = "$Lyrc:";
 constexpr char kFieldSeparator = ':';
 constexpr char kListSeparator = ',';
 constexpr int kFirstChannel = 1;

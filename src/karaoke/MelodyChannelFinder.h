@@ -23,6 +23,9 @@ enum class MelodySource {
 // own track; channel 0.
 class MelodyChannelFinder {
  public:
+  // The cue point that begins XF lyrics and names their channels.
+  static constexpr std::string_view kLyrcCue = "$Lyrc:";
+
   explicit MelodyChannelFinder(const XfKaraokeData& song);
 
   int Channel() const { return channel_; }

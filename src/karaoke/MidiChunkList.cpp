@@ -14,8 +14,6 @@ namespace {
 constexpr uint32_t kMinHeaderLength = 6;
 constexpr char kFirstIdCharacter = 0x20;
 constexpr char kLastIdCharacter = 0x7E;
-constexpr std::string_view kXfInfoId = "XFIH";
-constexpr std::string_view kXfLyricId = "XFKM";
 // More track chunks than this are no song; the rest of the file is left.
 constexpr size_t kMaxChunks = 256;
 

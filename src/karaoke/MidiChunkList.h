@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace crx {
@@ -15,6 +16,9 @@ namespace crx {
 // padding, a length running past the file), so such bytes are left aside.
 class MidiChunkList {
  public:
+  static constexpr std::string_view kXfInfoId = "XFIH";
+  static constexpr std::string_view kXfLyricId = "XFKM";
+
   struct Chunk {
     std::string id;
     size_t offset = 0;    // of the chunk header
