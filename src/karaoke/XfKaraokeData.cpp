@@ -14,6 +14,7 @@ constexpr ErrorEntry kXfErrors[] = {
     {XfKaraokeData::kInternal, "カラオケ用MIDIファイルで内部エラーが発生しました。"},
     {XfKaraokeData::kNoMasterVolume,
      "GM Restのあとにマスターボリュームがないため、無音になる可能性があります。"},
+    {XfKaraokeData::kNoLyrics, "歌詞のないMIDIファイルです。"},
 };
 
 constexpr std::string_view kMainId = "MTrk";
@@ -41,6 +42,23 @@ XfKaraokeData::XfKaraokeData(const std::string& path) : path_(path) {
   Read();
 }
 
+XfKaraokeData::XfKaraokeData(std::span<const uint8_t> bytes, const std::string& path)
+    : path_(path) {
+  LoadImage(bytes);
+}
+
+void XfKaraokeData::Assemble(KaraokeKind kind, int division, std::unique_ptr<MidiTrackData> main,
+                             std::unique_ptr<MidiTrackData> lyrics) {
+  kind_ = kind;
+  assembled_ = true;
+  SetDivision(division);
+  SetTrack(std::move(main));
+  if (Track().Form() == kFormEvents) Track().PairNotes();
+  xfihRaw_.clear();
+  xfihTrack_.reset();
+  lyrics_ = std::move(lyrics);
+}
+
 std::string XfKaraokeData::ChunkIdAt(size_t position) const {
   ByteReader in(ImageBytes());
   std::string id;
@@ -49,6 +67,7 @@ std::string XfKaraokeData::ChunkIdAt(size_t position) const {
 }
 
 int XfKaraokeData::Read() {
+  if (assembled_) return lyrics_ ? 1 : 0;
   xfihRaw_.clear();
   xfihTrack_.reset();
   lyrics_.reset();
@@ -120,7 +139,8 @@ bool XfKaraokeData::Write(const std::string& path) {
     complete = false;
   }
 
-  if (!AppendChunk(xfihRaw_)) {
+  // A song assembled from another kind of file has no information header.
+  if (!xfihRaw_.empty() && !AppendChunk(xfihRaw_)) {
     Reporter().Report(kInternal);
     complete = false;
   }
