@@ -14,8 +14,8 @@
 
 #include "app/CCantorixDlg.h"
 #include "app/CFullAutoRun.h"
-#include "app/OutsidePrograms.h"
 #include "app/CVideoDlg.h"
+#include "app/OutsidePrograms.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"

@@ -3,10 +3,10 @@
 #include <atomic>
 #include <utility>
 
-#include "app/CFullAutoRun.h"
 #include "app/CConfigDlg.h"
 #include "app/CEditDlg.h"
 #include "app/CExternalDlg.h"
+#include "app/CFullAutoRun.h"
 #include "app/CMP3Dlg.h"
 #include "app/CRemoveDlg.h"
 #include "app/CVideoDlg.h"
@@ -390,7 +390,7 @@ std::string CCantorixDlg::TemporaryMidiPath() const {
 // ----------------------------------------------------------- step work
 
 bool CCantorixDlg::LoadKaraokeMidi(const MelodyRangeChooser& choose) {
-  MelodyChannel melody;
+  crx::MelodyChannel melody;
   VocalPipeline::LoadKaraokeMidi(karaokeMidiPath_, givenMelodyChannel_,
                                  choose ? choose : VocalPipeline::RangeDialog(), song_, firstTempo_,
                                  transpose_, melody);

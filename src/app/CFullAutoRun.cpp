@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "app/CCantorixDlg.h"
-#include "app/OutsidePrograms.h"
 #include "app/CVideoDlg.h"
+#include "app/OutsidePrograms.h"
 #include "audio/MixSettings.h"
 #include "audio/MixSong.h"
 #include "foundation/FileHelpers.h"

@@ -65,8 +65,8 @@ class VocalPipeline {
   // conversion on that channel before the range is chosen.
   static bool LoadKaraokeMidi(const std::string& path, std::optional<int> givenChannel,
                               const MelodyRangeChooser& choose,
-                              std::unique_ptr<XfKaraokeData>& song, int& firstTempo,
-                              int& transpose, MelodyChannel& melody);
+                              std::unique_ptr<XfKaraokeData>& song, int& firstTempo, int& transpose,
+                              MelodyChannel& melody);
   // "--melody-channel N": 1 to 16, as MIDI counts them; the 0-based channel.
   static std::optional<int> ParseMelodyChannel(std::string_view text);
   // "メロディ: チャンネル N（reason）".
