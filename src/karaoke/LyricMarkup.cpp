@@ -101,6 +101,12 @@ class Parser {
 
   // A remark ends with its event; a reading may go on into the next.
   void Run(std::string_view text) {
+    Characters(text);
+    DropEmptyText();
+  }
+
+ private:
+  void Characters(std::string_view text) {
     using Open = LyricMarkup::State::Open;
     for (size_t i = 0; i < text.size();) {
       const size_t len = CharLength(text, i);
@@ -169,10 +175,8 @@ class Parser {
           }
       }
     }
-    DropEmptyText();
   }
 
- private:
   LyricMarkup::Piece& Current() {
     if (out_.empty() || out_.back().kind != LyricMarkup::Kind::Text || out_.back().remark ||
         sealed_) {
@@ -261,7 +265,7 @@ class Parser {
     if (!kana) {
       CloseReading();
       if (ch.size() == 1) {
-        Run(ch);  // the control acts as written
+        Characters(ch);  // the control acts as written; a reading it opens stays
       } else {
         Current().shown.append(ch);
       }

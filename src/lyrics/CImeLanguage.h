@@ -37,6 +37,11 @@ class CImeLanguage {
   // surfaces joined give the text. Nothing (E_FAIL) when there is no
   // service, it cannot analyse, or a surface has no CP932 form.
   std::optional<std::vector<Morpheme>> GetMorphemes(std::string_view cp932);
+  // Up to count analyses of a CP932 text, the best first, as CP932; the
+  // analyses a surface of which has no CP932 form are left out. Nothing when
+  // the service ranks no alternatives.
+  std::optional<std::vector<std::vector<Morpheme>>> GetRankedMorphemes(std::string_view cp932,
+                                                                       size_t count);
 
  private:
   std::unique_ptr<ReadingService> service_;

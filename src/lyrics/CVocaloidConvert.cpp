@@ -1,5 +1,7 @@
 #include "lyrics/CVocaloidConvert.h"
 
+#include <optional>
+
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CImeLanguage.h"
 #include "lyrics/CVocaloid.h"
@@ -11,8 +13,10 @@
 #include "lyrics/CVocaloidConvertPhonetic.h"
 #include "lyrics/CVocaloidConvertRemoveChar.h"
 #include "lyrics/Cp932Text.h"
+#include "lyrics/LineReading.h"
 #include "lyrics/LyricEvent.h"
 #include "lyrics/LyricTrackPreparer.h"
+#include "lyrics/WordDictionary.h"
 #include "midi/MidiTrackData.h"
 #include "platform/UiServices.h"
 
@@ -50,6 +54,28 @@ std::string LyricText(const MidiEvent& event) {
 size_t SharedLyricCut(std::string_view text) {
   size_t pos = 0;
   while (pos < text.size() && pos < kKeptLyricBytes) pos += Cp932Text::CharLength(text, pos);
+  return pos;
+}
+
+// A double-byte character that is no kana: the reading passes will read it.
+bool NeedsReading(std::string_view text) {
+  for (size_t pos = 0; pos < text.size();) {
+    const size_t len = Cp932Text::CharLength(text, pos);
+    if (len == 2 && !LineReading::IsKana(text.substr(pos, len))) return true;
+    pos += len;
+  }
+  return false;
+}
+
+// The bytes of the first mora of a read lyric: a character with the small
+// kana after it (きょ, not き and ょ).
+size_t FirstMora(std::string_view text) {
+  size_t pos = Cp932Text::CharLength(text, 0);
+  while (pos < text.size()) {
+    const size_t len = Cp932Text::CharLength(text, pos);
+    if (MelodyReadings::Morae(text.substr(pos, len)) != 0) break;
+    pos += len;
+  }
   return pos;
 }
 
@@ -137,6 +163,11 @@ NoteLyric CVocaloidConvert::LyricAtTick(const MidiTrackData& lyricTrack, int64_t
 
 void CVocaloidConvert::InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrackData& lyricTrack,
                                         int melodyChannel) {
+  InsertNoteLyrics(mainTrack, lyricTrack, melodyChannel, Sharing::Characters);
+}
+
+void CVocaloidConvert::InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrackData& lyricTrack,
+                                        int melodyChannel, Sharing sharing) {
   int64_t tick = 0;
   // Insertions happen at the note's tick, after every event the cursor
   // passed, so it stays valid for the notes after.
@@ -175,8 +206,9 @@ void CVocaloidConvert::InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrac
       text = LyricText(lyricTrack.Event(previous));
     }
     if (text.size() < kSharedLyricMinBytes) continue;
-
-    const size_t cut = SharedLyricCut(text);
+    if (sharing == Sharing::Written && NeedsReading(text)) continue;
+    const size_t cut = sharing == Sharing::Morae ? FirstMora(text) : SharedLyricCut(text);
+    if (cut >= text.size()) continue;
     // A lyric may have grown beyond the usual event size while a reading was
     // spread over it.
     constexpr size_t kMaxBytes = CVocaloidConvertDictionary::kMaxSpreadEventBytes;
@@ -220,11 +252,20 @@ void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyC
     const CVocaloidConvertDictionary dictionary(song, melodyChannel, dictionaryFolder);
     phonetic.dictionaryReadings = dictionary.Replaced();
   }
+  // A lyric still to be read is shared with the notes after it once it is
+  // read, by its morae: 光 over three notes sings ひ, か, り.
   if (MidiTrackData* lyrics = song.LyricTrack()) {
-    InsertNoteLyrics(song.Track(), *lyrics, melodyChannel);
+    InsertNoteLyrics(song.Track(), *lyrics, melodyChannel, Sharing::Written);
   }
   CVocaloidConvertLongVowel{song};
   const bool singleByteOnly = song.IsSingleByteLyrics() == 1;
+  std::optional<MelodyReadings> melody;
+  if (!singleByteOnly && options.readingsByMelody && song.LyricTrack() != nullptr) {
+    const MidiTrackData& lyrics = *song.LyricTrack();
+    melody.emplace(MelodyReadings::NotesPerLyric(song.Track(), lyrics, melodyChannel),
+                   lyrics.AbsoluteTimes(), WordDictionary::Installed());
+    phonetic.melody = &*melody;
+  }
   if (!singleByteOnly) {
     CVocaloidConvertPhonetic(song, phonetic);
     CVocaloidConvertEnglish(song, dictionaryFolder);
@@ -234,6 +275,11 @@ void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyC
       CImeLanguage ime;
       CVocaloidConvertPhonetic::ReadLoneWords(song, ime);
     }
+  }
+
+  if (melody && options.melodyChoices != nullptr) *options.melodyChoices = melody->Choices();
+  if (MidiTrackData* lyrics = song.LyricTrack(); lyrics != nullptr && !singleByteOnly) {
+    InsertNoteLyrics(song.Track(), *lyrics, melodyChannel, Sharing::Morae);
   }
 
   CVocaloidConvertInternalData data(reviewLines);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lyrics/CVocaloidConvertInternalData.h"
+#include "lyrics/MelodyReadings.h"
 
 namespace crx {
 
@@ -24,6 +25,12 @@ inline constexpr const char* kNothingToSingMessage =
 struct ConvertOptions {
   // The particles は and へ are sung わ and え.
   bool particlesAsSung = false;
+  // A kanji word whose reading has more or fewer morae than it has notes is
+  // read as the notes ask, where the reading service or the word list knows
+  // such a reading.
+  bool readingsByMelody = true;
+  // Filled with the words whose reading the melody chose, when given.
+  std::vector<MelodyReadingChoice>* melodyChoices = nullptr;
 };
 
 // The lyric found at a note's tick.
@@ -76,6 +83,14 @@ class CVocaloidConvert {
   // at the note's tick.
   static void InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrackData& lyricTrack,
                                int melodyChannel);
+  // How a lyric is shared with the notes after it.
+  enum class Sharing {
+    Characters,  // every lyric, a character for each note, as written
+    Written,     // the same, but a lyric that is still to be read waits
+    Morae,       // lyrics read by now: a mora for each note, never apart from its small kana
+  };
+  static void InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrackData& lyricTrack,
+                               int melodyChannel, Sharing sharing);
 
   // The text without its spaces (" " and "　").
   static std::string RemoveSpaces(std::string_view text);

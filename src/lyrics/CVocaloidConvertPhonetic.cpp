@@ -14,7 +14,7 @@ void ReadLyrics(XfKaraokeData& song, CImeLanguage& ime, const PhoneticOptions& o
   MidiTrackData* lyrics = song.LyricTrack();
   if (lyrics == nullptr || !ime.Available()) return;
   const LyricLines lines(*lyrics, ime, options.pageTicks, options.particlesAsSung,
-                         options.dictionaryReadings);
+                         options.dictionaryReadings, options.melody);
   for (int i = 0; i < lyrics->Count(); ++i) {
     MidiEvent& event = lyrics->Event(i);
     if (!LyricEvent::IsLyric(event)) continue;

@@ -10,6 +10,7 @@
 namespace crx {
 
 class CImeLanguage;
+class MelodyReadings;
 class XfKaraokeData;
 
 // How the reading-service pass reads the lyrics.
@@ -18,6 +19,9 @@ struct PhoneticOptions {
   std::vector<int64_t> pageTicks;  // ticks where a page started (sorted)
   // Where the kanji dictionary wrote its readings: no particle is found there.
   std::vector<TickRange> dictionaryReadings;
+  // Chooses the readings of words that do not fit their notes (none: the
+  // line's analysis stands everywhere).
+  MelodyReadings* melody = nullptr;
 };
 
 // The reading-service pass: every lyric is read within its line (the lyric

@@ -6,6 +6,7 @@
 #include "lyrics/CImeLanguage.h"
 #include "lyrics/Cp932Text.h"
 #include "lyrics/LyricEvent.h"
+#include "lyrics/MelodyReadings.h"
 #include "midi/MidiTrackData.h"
 
 namespace crx {
@@ -37,12 +38,12 @@ bool IsBroken(const std::string& ch) {
 
 LyricLines::LyricLines(const MidiTrackData& lyrics, CImeLanguage& ime,
                        const std::vector<int64_t>& pageTicks, bool particlesAsSung,
-                       const std::vector<TickRange>& noParticles) {
+                       const std::vector<TickRange>& noParticles, MelodyReadings* melody) {
   events_.resize(static_cast<size_t>(lyrics.Count()));
   // Characters of the line being gathered: (event, index in its characters).
   std::vector<std::pair<int, size_t>> line;
   auto flush = [&]() {
-    if (!line.empty()) ReadPiece(ime, line, particlesAsSung);
+    if (!line.empty()) ReadPiece(ime, line, particlesAsSung, melody);
     line.clear();
   };
   int64_t tick = 0;
@@ -96,7 +97,7 @@ LyricLines::LyricLines(const MidiTrackData& lyrics, CImeLanguage& ime,
 }
 
 void LyricLines::ReadPiece(CImeLanguage& ime, const std::vector<std::pair<int, size_t>>& where,
-                           bool particlesAsSung) {
+                           bool particlesAsSung, MelodyReadings* melody) {
   std::vector<std::string> characters;
   std::string text;
   characters.reserve(where.size());
@@ -107,6 +108,7 @@ void LyricLines::ReadPiece(CImeLanguage& ime, const std::vector<std::pair<int, s
   }
   std::optional<std::vector<Morpheme>> morphemes = ime.GetMorphemes(text);
   if (!morphemes) return;  // every character stays as written
+  if (melody != nullptr) melody->Choose(where, characters, text, *morphemes, ime);
   std::vector<CharacterReading> readings =
       LineReading::ReadLine(characters, *morphemes, particlesAsSung);
   for (size_t k = 0; k < where.size() && k < readings.size(); ++k) {

@@ -12,6 +12,7 @@
 namespace crx {
 
 class CImeLanguage;
+class MelodyReadings;
 class MidiTrackData;
 
 // A lyric event whose particle は or へ is sung わ or え.
@@ -41,8 +42,11 @@ class LyricLines {
   // whose marks are gone by the time the readings are asked for).
   // No particle is found within the ranges given (readings that the kanji
   // dictionary wrote).
+  // With melody, the words whose reading does not fit their notes are read
+  // as the melody asks.
   LyricLines(const MidiTrackData& lyrics, CImeLanguage& ime, const std::vector<int64_t>& pageTicks,
-             bool particlesAsSung, const std::vector<TickRange>& noParticles = {});
+             bool particlesAsSung, const std::vector<TickRange>& noParticles = {},
+             MelodyReadings* melody = nullptr);
 
   // The characters of the event's text (none for other events).
   const std::vector<Character>& CharactersOf(int event) const;
@@ -61,7 +65,7 @@ class LyricLines {
 
  private:
   void ReadPiece(CImeLanguage& ime, const std::vector<std::pair<int, size_t>>& where,
-                 bool particlesAsSung);
+                 bool particlesAsSung, MelodyReadings* melody);
 
   std::vector<std::vector<Character>> events_;
 };

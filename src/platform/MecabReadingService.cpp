@@ -1,5 +1,7 @@
 #include "platform/MecabReadingService.h"
 
+#include <algorithm>
+
 #include <mutex>
 #include <vector>
 
@@ -122,13 +124,10 @@ std::unique_ptr<MecabReadingService> MecabReadingService::Create() {
   return std::unique_ptr<MecabReadingService>(new MecabReadingService(std::move(impl)));
 }
 
-std::optional<std::vector<Morpheme>> MecabReadingService::Morphemes(std::string_view utf8) {
-  mecab_lattice_t* lattice = impl_->lattice.get();
-  mecab_lattice_set_sentence2(lattice, utf8.data(), utf8.size());
-  if (mecab_parse_lattice(impl_->tagger.get(), lattice) == 0) {
-    mecab_lattice_clear(lattice);
-    return std::nullopt;
-  }
+namespace {
+
+// The morphemes of the analysis the lattice holds now.
+std::vector<Morpheme> LatticeMorphemes(mecab_lattice_t* lattice) {
   std::vector<Morpheme> out;
   for (const mecab_node_t* node = mecab_lattice_get_bos_node(lattice); node != nullptr;
        node = node->next) {
@@ -143,14 +142,46 @@ std::optional<std::vector<Morpheme>> MecabReadingService::Morphemes(std::string_
       std::optional<std::string_view> reading = FeatureField(node->feature, kReadingField);
       // A reading that CP932 cannot hold is no use to the lyric.
       if (reading && !reading->empty() && *reading != "*") {
-        std::string kana = KatakanaToHiragana(*reading);
+        std::string kana = MecabReadingService::KatakanaToHiragana(*reading);
         if (TextCodec::Utf8ToCp932(kana)) m.reading = std::move(kana);
       }
       m.particle = FeatureField(node->feature, kPartOfSpeechField) == kParticle;
     }
     out.push_back(std::move(m));
   }
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::vector<Morpheme>> MecabReadingService::Morphemes(std::string_view utf8) {
+  mecab_lattice_t* lattice = impl_->lattice.get();
+  mecab_lattice_set_request_type(lattice, MECAB_ONE_BEST);
+  mecab_lattice_set_sentence2(lattice, utf8.data(), utf8.size());
+  if (mecab_parse_lattice(impl_->tagger.get(), lattice) == 0) {
+    mecab_lattice_clear(lattice);
+    return std::nullopt;
+  }
+  std::vector<Morpheme> out = LatticeMorphemes(lattice);
   mecab_lattice_clear(lattice);
+  return out;
+}
+
+std::optional<std::vector<std::vector<Morpheme>>> MecabReadingService::RankedMorphemes(
+    std::string_view utf8, size_t count) {
+  mecab_lattice_t* lattice = impl_->lattice.get();
+  mecab_lattice_set_request_type(lattice, MECAB_NBEST);
+  mecab_lattice_set_sentence2(lattice, utf8.data(), utf8.size());
+  std::optional<std::vector<std::vector<Morpheme>>> out;
+  if (mecab_parse_lattice(impl_->tagger.get(), lattice) != 0) {
+    out.emplace();
+    count = std::min(count, kMaxRanked);
+    do {
+      out->push_back(LatticeMorphemes(lattice));
+    } while (out->size() < count && mecab_lattice_next(lattice) != 0);
+  }
+  mecab_lattice_clear(lattice);
+  mecab_lattice_set_request_type(lattice, MECAB_ONE_BEST);
   return out;
 }
 
@@ -165,6 +196,11 @@ std::optional<std::string> MecabReadingService::Reading(std::string_view utf8) {
 struct MecabReadingService::Impl {};
 
 std::unique_ptr<MecabReadingService> MecabReadingService::Create() { return nullptr; }
+
+std::optional<std::vector<std::vector<Morpheme>>> MecabReadingService::RankedMorphemes(
+    std::string_view, size_t) {
+  return std::nullopt;
+}
 
 std::optional<std::string> MecabReadingService::Reading(std::string_view) { return std::nullopt; }
 

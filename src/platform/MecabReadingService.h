@@ -20,6 +20,10 @@ class MecabReadingService : public ReadingService {
 
   std::optional<std::string> Reading(std::string_view utf8) override;
   std::optional<std::vector<Morpheme>> Morphemes(std::string_view utf8) override;
+  std::optional<std::vector<std::vector<Morpheme>>> RankedMorphemes(std::string_view utf8,
+                                                                    size_t count) override;
+  // More analyses than this are never ranked.
+  static constexpr size_t kMaxRanked = 16;
 
   // Katakana ァ to ン as hiragana; other text unchanged (ヴ, ヵ and ヶ have no
   // hiragana in CP932 and stay).

@@ -16,6 +16,11 @@ std::optional<std::vector<Morpheme>> ReadingService::Morphemes(std::string_view)
   return std::nullopt;
 }
 
+std::optional<std::vector<std::vector<Morpheme>>> ReadingService::RankedMorphemes(std::string_view,
+                                                                                  size_t) {
+  return std::nullopt;
+}
+
 std::unique_ptr<ReadingService> CreateReadingService() {
   ReadingServiceFactory factory;
   {

@@ -26,6 +26,10 @@ class ReadingService {
   // The morphemes of a UTF-8 text in order (UTF-8); their surfaces joined
   // give the text. Nothing when the service cannot analyse text.
   virtual std::optional<std::vector<Morpheme>> Morphemes(std::string_view utf8);
+  // Up to count analyses of the text, the best first (the first is the one
+  // Morphemes gives). Nothing when the service ranks no alternatives.
+  virtual std::optional<std::vector<std::vector<Morpheme>>> RankedMorphemes(std::string_view utf8,
+                                                                            size_t count);
 };
 
 using ReadingServiceFactory = std::function<std::unique_ptr<ReadingService>()>;

@@ -64,7 +64,25 @@ Converter& FromUtf8() {
   return c;
 }
 
+Converter& EucJpIn() {
+  thread_local Converter c("UTF-8", "EUC-JP");
+  return c;
+}
+
+Converter& EucJpOut() {
+  thread_local Converter c("EUC-JP", "UTF-8");
+  return c;
+}
+
 }  // namespace
+
+std::optional<std::string> TextCodec::EucJpToUtf8(std::string_view eucJp) {
+  return EucJpIn().Run(eucJp, false);
+}
+
+std::optional<std::string> TextCodec::Utf8ToEucJp(std::string_view utf8) {
+  return EucJpOut().Run(utf8, false);
+}
 
 std::optional<std::string> TextCodec::Cp932ToUtf8(std::string_view cp932) {
   return ToUtf8().Run(cp932, false);

@@ -16,6 +16,9 @@ class TextCodec {
   static std::string Cp932ToUtf8Lossy(std::string_view cp932);
   // Nothing when a character cannot be held in CP932.
   static std::optional<std::string> Utf8ToCp932(std::string_view utf8);
+  // EUC-JP, as Japanese word lists are written.
+  static std::optional<std::string> EucJpToUtf8(std::string_view eucJp);
+  static std::optional<std::string> Utf8ToEucJp(std::string_view utf8);
 
   // First byte of a double-byte CP932 character.
   static bool IsCp932LeadByte(unsigned char byte) {
