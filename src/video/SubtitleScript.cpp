@@ -19,8 +19,11 @@ constexpr double kSecondLineShare = 0.90;  // and of its second
 constexpr double kTitleShare = 0.40;       // centre of the title
 constexpr double kCreditShares[] = {0.58, 0.68};
 constexpr double kOutlineDivisor = 160;  // outline width = height / 160
-constexpr double kRubyScale = 0.5;       // ruby size to its line's size
-constexpr int kRubyOutlineDivisor = 2;   // and its outline to the line's
+// The font's em over its font size: the renderer sizes a font by its
+// ascent and descent (IPAGothic: 2048 units per em, 1802 + 401 units).
+constexpr double kEmShare = 2048.0 / 2203.0;
+constexpr double kRubyScale = 0.5;      // ruby size to its line's size
+constexpr int kRubyOutlineDivisor = 2;  // and its outline to the line's
 constexpr double kCaptionShare = (kFirstLineShare + kSecondLineShare) / 2;  // centre of a caption
 constexpr int kMinFontSize = 8;
 constexpr double kMaxSeconds = 360000;  // no script runs past 100 hours
@@ -84,12 +87,13 @@ std::string SubtitleScript::EscapeText(std::string_view text) {
 
 int SubtitleScript::FittedSize(double ems, int size) const {
   const double room = width_ - 2.0 * Share(kMarginShare, width_);
-  if (ems * size > room) size = static_cast<int>(room / ems);
+  if (ems * size * kEmShare > room) size = static_cast<int>(room / (ems * kEmShare));
   return std::max(size, kMinFontSize);
 }
 
 double SubtitleScript::LineRoomEms() const {
-  return (width_ - 2.0 * Share(kMarginShare, width_)) / Share(kLyricSizeShare, height_);
+  return (width_ - 2.0 * Share(kMarginShare, width_)) /
+         (Share(kLyricSizeShare, height_) * kEmShare);
 }
 
 int SubtitleScript::Outline() const {
@@ -180,11 +184,12 @@ SubtitleScript::Place SubtitleScript::PlaceOf(const LyricSheet::Line& line, size
   Place place;
   place.size = FittedSize(ems + indent, Share(kLyricSizeShare, height_));
   place.baseline = Share(index == 0 ? kFirstLineShare : kSecondLineShare, height_);
-  const int textWidth = static_cast<int>(std::lround(ems * place.size));
+  const double em = place.size * kEmShare;
+  const int textWidth = static_cast<int>(std::lround(ems * em));
   if (index == 0 || line.indent > 0) {
     // The indent gives way before the text would leave the frame.
     const int room = std::max(0, width_ - 2 * margin - textWidth);
-    place.left = margin + std::min(room, static_cast<int>(std::lround(indent * place.size)));
+    place.left = margin + std::min(room, static_cast<int>(std::lround(indent * em)));
     place.x = place.left;
   } else {
     place.right = true;
@@ -237,7 +242,8 @@ std::string SubtitleScript::RubyEvents(const LyricSheet::Line& line, const Place
     if (r.offset + r.length > text.size()) continue;
     const double before = VideoText::WidthInEms(std::string_view(text).substr(0, r.offset));
     const double base = VideoText::WidthInEms(std::string_view(text).substr(r.offset, r.length));
-    const int x = place.left + static_cast<int>(std::lround((before + base / 2) * place.size));
+    const int x =
+        place.left + static_cast<int>(std::lround((before + base / 2) * place.size * kEmShare));
     int64_t cursor = span.start;
     out += "Dialogue: 0," + Timestamp(span.start) + "," + Timestamp(span.end) +
            ",Lyric,,0,0,0,,{\\an2\\pos(" + std::to_string(x) + "," +

@@ -207,9 +207,9 @@ TEST(LyricSheetTest, BlankEventsAreSpacingBeforeTheNextSyllableNeverSyllables) {
             "Dialogue: 0,0:00:00.00,0:00:05.50,Lyric,,0,0,0,,{\\an1\\pos(32,365)\\fs43}"
             "{\\k100}{\\kf100}淡{\\k0} {\\kf100}き{\\k0}   {\\kf100}俄{\\k100}　 {\\kf100}雨");
   // 淡, a blank, き and three blanks (4 ems) before 俄: its middle is 4.5
-  // ems in.
+  // ems in; an em of the font is 2048 / 2203 of its size.
   EXPECT_EQ(lines[1],
-            "Dialogue: 0,0:00:00.00,0:00:05.50,Lyric,,0,0,0,,{\\an2\\pos(226,322)\\fs22\\bord1}"
+            "Dialogue: 0,0:00:00.00,0:00:05.50,Lyric,,0,0,0,,{\\an2\\pos(212,322)\\fs22\\bord1}"
             "{\\k300}{\\kf100}にわか");
 }
 
@@ -284,12 +284,12 @@ TEST(LyricSheetTest, IndentedAndRightHandLinesPlaceTheirRubiesOverTheirBase) {
   ASSERT_EQ(lines.size(), 6u);
   // The second line stands at the right: its text starts 2 ems left of 608.
   EXPECT_NE(lines[2].find("{\\an3\\pos(608,432)\\fs43}"), std::string::npos) << lines[2];
-  EXPECT_NE(lines[3].find("{\\an2\\pos(544,389)\\fs22\\bord1}{\\k200}{\\kf100}そら"),
+  EXPECT_NE(lines[3].find("{\\an2\\pos(548,389)\\fs22\\bord1}{\\k200}{\\kf100}そら"),
             std::string::npos)
       << lines[3];
-  // An indented line stands at the left, two font sizes in.
-  EXPECT_NE(lines[4].find("{\\an1\\pos(118,365)\\fs43}"), std::string::npos) << lines[4];
-  EXPECT_NE(lines[5].find("{\\an2\\pos(140,322)\\fs22\\bord1}{\\k100}{\\kf100}まぶた"),
+  // An indented line stands at the left, two ems in.
+  EXPECT_NE(lines[4].find("{\\an1\\pos(112,365)\\fs43}"), std::string::npos) << lines[4];
+  EXPECT_NE(lines[5].find("{\\an2\\pos(132,322)\\fs22\\bord1}{\\k100}{\\kf100}まぶた"),
             std::string::npos)
       << lines[5];
 }

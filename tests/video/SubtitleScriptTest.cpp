@@ -152,7 +152,8 @@ TEST_F(SubtitleScriptTest, PagesShowBeforeTheirFirstSyllableAndTheCardUntilTheFi
       Dialogues(SubtitleScript(640, 480, 8.4).Build({}, {std::string(30, 'W') + "あ", "", ""}));
   ASSERT_EQ(alone.size(), 1u);
   EXPECT_EQ(alone[0].substr(0, 53), "Dialogue: 0,0:00:00.00,0:00:08.40,Title,,0,0,0,,{\\an5");
-  EXPECT_NE(alone[0].find("\\fs36}"), std::string::npos);  // 576 px for 16 ems
+  // 576 px for 16 ems, each 2048 / 2203 of the size.
+  EXPECT_NE(alone[0].find("\\fs38}"), std::string::npos);
 }
 
 }  // namespace
