@@ -390,7 +390,8 @@ void LyricSheet::AddReadings(CImeLanguage& ime) {
       for (size_t s = 0; s < line.syllables.size() && readable; ++s) {
         const std::string& text = line.syllables[s].text;
         const std::optional<std::string> cp932 = TextCodec::Utf8ToCp932(text);
-        readable = cp932.has_value();  // without a CP932 form the line stays as it is
+        // Without a CP932 form that gives the text back the line stays as it is.
+        readable = cp932.has_value() && Utf8(*cp932) == text;
         if (!readable) break;
         for (std::string& ch : LineReading::Characters(*cp932)) {
           const size_t length = Utf8(ch).size();

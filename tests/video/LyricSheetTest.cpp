@@ -246,6 +246,8 @@ TEST(LyricSheetTest, LabelPartsBecomeCaptionsAndRemarksAndPlaceholdersAreLeftOut
   EXPECT_EQ(lines.front(),
             "Dialogue: 0,0:00:00.00,0:00:02.50,Title,,0,0,0,,{\\an5\\pos(320,398)\\fs43}イントロ");
   for (const std::string& l : lines) {
+    EXPECT_EQ(ShownText(l).find_first_of("<>[]/-"), std::string::npos) << l;
+    EXPECT_EQ(ShownText(l).find("（"), std::string::npos) << l;
     if (l.find(",Title,") != std::string::npos) {
       EXPECT_EQ(l.find("\\k"), std::string::npos) << l;
     }
