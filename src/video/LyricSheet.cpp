@@ -26,7 +26,19 @@ constexpr char kPlaceholderMark = '-';
 // ">" in the middle of a line: the room of one full-width character.
 constexpr std::string_view kIndentSpace = "\u3000";
 
-std::string Utf8(std::string_view cp932) { return TextCodec::Cp932ToUtf8Lossy(cp932); }
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
+
+// The text in UTF-8 without control characters: a lead byte before one
+// (no character of CP932) shows as "?", the control itself not at all.
+std::string Utf8(std::string_view cp932) {
+  std::string utf8 = TextCodec::Cp932ToUtf8Lossy(cp932);
+  std::erase_if(utf8, [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < kFirstPrintable || u == kDelete;
+  });
+  return utf8;
+}
 
 // A text of nothing but "-" and blanks: a placeholder over the intro, or a
 // mark that holds the syllable before; nothing to show.
@@ -157,14 +169,14 @@ class LyricSheet::Builder {
       ContinueReading(p, continuedUntil);
       return;
     }
-    if (LyricMarkup::IsBlank(p.shown)) {
-      spacing_ += Utf8(p.shown);
+    const std::string shown = Utf8(p.shown);
+    if (IsPlaceholder(p.shown) || shown.empty()) return;
+    if (VideoText::LeadingBlanks(shown) == shown.size()) {
+      spacing_ += shown;
       return;
     }
-    if (IsPlaceholder(p.shown)) return;
     syllable_.text += spacing_;
     spacing_.clear();
-    const std::string shown = Utf8(p.shown);
     if (p.readingShown) {
       rubies_.push_back(
           {Utf8(p.reading), syllable_.text.size(), shown.size(), syllable_.start, syllable_.end});

@@ -133,6 +133,10 @@ TEST(LyricSheetTest, ControlsMakePagesLinesAndIndentsAndAreNeverShown) {
                                {"あ|い|", "2:う|え お　か|"}, {"き|", "く|け|"}, {"こ|/<さ|"}}));
   EXPECT_EQ(sheet.Pages()[0].lines[0].syllables[1].end, 3);  // a line-end event ends the wipe
   EXPECT_EQ(LyricSheet::DisplayText(Cp932("<>>淡[あ わ]き（注）/")), "淡き");
+  // A lead byte before a control character: "?", the control left out.
+  EXPECT_EQ(LyricSheet::DisplayText("a\x82\x10"
+                                    "b"),
+            "a?b");
 }
 
 TEST(LyricSheetTest, ATooWideLineIsSplitAtItsOptionalBreakThatBalancesItBest) {
