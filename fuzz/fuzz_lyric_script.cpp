@@ -1,6 +1,6 @@
 // Reads arbitrary bytes as an XF karaoke file and builds the video maker's
 // subtitle script from its lyrics; the script must keep one dialogue line per
-// lyric line whatever the lyrics hold.
+// lyric line and per ruby whatever the lyrics hold.
 #include <unistd.h>
 
 #include <cstddef>
@@ -28,7 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string script = crx::SubtitleScript(640, 480, seconds).Build(sheet, card);
 
   size_t lines = 0;
-  for (const auto& page : sheet.Pages()) lines += page.lines.size();
+  for (const auto& page : sheet.Pages()) {
+    for (const auto& line : page.lines) lines += 1 + line.rubies.size();  // a line and its rubies
+  }
   size_t dialogues = 0;
   for (size_t at = script.find("\nDialogue: "); at != std::string::npos;
        at = script.find("\nDialogue: ", at + 1)) {

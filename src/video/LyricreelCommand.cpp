@@ -13,6 +13,7 @@
 #include "audio/CWaveFile.h"
 #include "foundation/FileHelpers.h"
 #include "karaoke/XfKaraokeData.h"
+#include "lyrics/CImeLanguage.h"
 #include "platform/UiServices.h"
 #include "video/LyricSheet.h"
 #include "video/ScratchSpace.h"
@@ -27,8 +28,8 @@ namespace crx {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: Lyricreel [--size WxH] [--offset-ms N] MIXED.wav KARAOKE.mid VIDEO BACKGROUND "
-    "SONG_INFO START_FOLDER\n"
+    "Usage: Lyricreel [--size WxH] [--offset-ms N] [--furigana none|file|all] MIXED.wav "
+    "KARAOKE.mid VIDEO BACKGROUND SONG_INFO START_FOLDER\n"
     "  Makes the karaoke video of a mixed WAV: the background image (BMP, PNG or JPEG) for\n"
     "  the WAV's whole length, a title card from the song-information file SONG_INFO, then\n"
     "  the lyrics of KARAOKE.mid two lines at a time, wiped in time with the song.\n"
@@ -37,6 +38,9 @@ constexpr const char* kUsage =
     "  --size WxH      frame size in even numbers of pixels (default 640x480)\n"
     "  --offset-ms N   moves the lyrics N milliseconds later (earlier when negative); the\n"
     "                  first note of the song is taken to sound at the start of the WAV\n"
+    "  --furigana M    readings above the kanji: none; file, the readings the karaoke file\n"
+    "                  gives; all (default), those and the readings of the other kanji as\n"
+    "                  the lyrics are sung (as file when no reading service is installed)\n"
     "  --help, --version\n";
 
 constexpr int kDefaultWidth = 640;
@@ -45,7 +49,13 @@ constexpr int kMinSide = 16;
 constexpr int kMaxSide = 4096;
 constexpr long long kMaxOffsetMs = 3600000;
 constexpr size_t kArgumentCount = 6;
-constexpr int kPercentStep = 10;  // progress lines when standard error is no terminal
+constexpr int kPercentStep = 10;
+constexpr std::string_view kFuriganaNone = "none";
+constexpr std::string_view kFuriganaFile = "file";
+constexpr std::string_view kFuriganaAll = "all";
+
+// Which readings show above the kanji.
+enum class Furigana { None, File, All };  // progress lines when standard error is no terminal
 
 int Fail(const std::string& reason) {
   std::fprintf(stderr, "Lyricreel: %s\n%s", reason.c_str(), kUsage);
@@ -162,6 +172,7 @@ struct Request {
   int width = kDefaultWidth;
   int height = kDefaultHeight;
   int offsetMs = 0;
+  Furigana furigana = Furigana::All;
 };
 
 int MakeVideo(const Request& r) {
@@ -184,7 +195,13 @@ int MakeVideo(const Request& r) {
       Tell(kMsgKaraokeUnreadable, r.karaoke);
       return 1;
     }
-    sheet = LyricSheet::FromSong(song, r.offsetMs);
+    sheet = LyricSheet::FromSong(song, r.offsetMs,
+                                 SubtitleScript(r.width, r.height, seconds).LineRoomEms());
+  }
+  if (r.furigana == Furigana::None) sheet.DropRubies();
+  if (r.furigana == Furigana::All) {
+    CImeLanguage ime;
+    if (ime.Available()) sheet.AddReadings(ime);
   }
   if (sheet.Empty()) Tell(kMsgNoLyrics, r.karaoke);
   const TitleCard card = TitleCard::FromSongInfo(r.songInfo);
@@ -265,10 +282,20 @@ int RunLyricreelCommand(const std::vector<std::string>& args) {
       std::printf("Lyricreel %s\n", CRX_VERSION);
       return 0;
     }
-    if (a == "--size" || a == "--offset-ms") {
+    if (a == "--size" || a == "--offset-ms" || a == "--furigana") {
       if (i + 1 >= args.size()) return Fail(a + " needs a value");
       const std::string& value = args[++i];
-      if (a == "--size") {
+      if (a == "--furigana") {
+        if (value == kFuriganaNone) {
+          r.furigana = Furigana::None;
+        } else if (value == kFuriganaFile) {
+          r.furigana = Furigana::File;
+        } else if (value == kFuriganaAll) {
+          r.furigana = Furigana::All;
+        } else {
+          return Fail("--furigana takes none, file or all: " + value);
+        }
+      } else if (a == "--size") {
         if (!ParseSize(value, r.width, r.height)) {
           return Fail("--size takes WIDTHxHEIGHT, even numbers from 16 to 4096: " + value);
         }

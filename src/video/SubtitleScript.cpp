@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "video/VideoText.h"
+
 namespace crx {
 namespace {
 
@@ -17,6 +19,12 @@ constexpr double kSecondLineShare = 0.90;  // and of its second
 constexpr double kTitleShare = 0.40;       // centre of the title
 constexpr double kCreditShares[] = {0.58, 0.68};
 constexpr double kOutlineDivisor = 160;  // outline width = height / 160
+// The font's em over its font size: the renderer sizes a font by its
+// ascent and descent (IPAGothic: 2048 units per em, 1802 + 401 units).
+constexpr double kEmShare = 2048.0 / 2203.0;
+constexpr double kRubyScale = 0.5;      // ruby size to its line's size
+constexpr int kRubyOutlineDivisor = 2;  // and its outline to the line's
+constexpr double kCaptionShare = (kFirstLineShare + kSecondLineShare) / 2;  // centre of a caption
 constexpr int kMinFontSize = 8;
 constexpr double kMaxSeconds = 360000;  // no script runs past 100 hours
 
@@ -35,14 +43,6 @@ constexpr std::string_view kComposerLabel = "作曲 ";
 constexpr std::string_view kLyricistLabel = "作詞 ";
 
 int Share(double share, int of) { return static_cast<int>(std::lround(share * of)); }
-
-size_t Utf8Length(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0) return 2;
-  if ((lead & 0xF0) == 0xE0) return 3;
-  if ((lead & 0xF8) == 0xF0) return 4;
-  return 1;
-}
 
 }  // namespace
 
@@ -85,32 +85,23 @@ std::string SubtitleScript::EscapeText(std::string_view text) {
   return out;
 }
 
-double SubtitleScript::WidthInEms(std::string_view text) {
-  double ems = 0;
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const size_t len = std::min(Utf8Length(lead), text.size() - i);
-    uint32_t cp = lead;
-    if (len == 3) {
-      cp = (lead & 0x0Fu) << 12 | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu) << 6 |
-           (static_cast<unsigned char>(text[i + 2]) & 0x3Fu);
-    }
-    // ASCII and half-width katakana take half a font size.
-    const bool half = len == 1 || (len == 3 && cp >= 0xFF61 && cp <= 0xFF9F);
-    ems += half ? 0.5 : 1.0;
-    i += len;
-  }
-  return ems;
-}
-
 int SubtitleScript::FittedSize(double ems, int size) const {
   const double room = width_ - 2.0 * Share(kMarginShare, width_);
-  if (ems * size > room) size = static_cast<int>(room / ems);
+  if (ems * size * kEmShare > room) size = static_cast<int>(room / (ems * kEmShare));
   return std::max(size, kMinFontSize);
 }
 
+double SubtitleScript::LineRoomEms() const {
+  return (width_ - 2.0 * Share(kMarginShare, width_)) /
+         (Share(kLyricSizeShare, height_) * kEmShare);
+}
+
+int SubtitleScript::Outline() const {
+  return std::max(1, static_cast<int>(std::lround(height_ / kOutlineDivisor)));
+}
+
 std::string SubtitleScript::Header() const {
-  const int outline = std::max(1, static_cast<int>(std::lround(height_ / kOutlineDivisor)));
+  const int outline = Outline();
   auto style = [&](std::string_view name, int size, std::string_view primary,
                    std::string_view secondary, int alignment) {
     char buf[256];
@@ -170,7 +161,7 @@ std::string SubtitleScript::CardEvents(const TitleCard& card, int64_t end) const
   if (card.Empty() || end <= 0) return out;
   const std::string span = "Dialogue: 0," + Timestamp(0) + "," + Timestamp(end) + ",Title,,0,0,0,,";
   auto line = [&](const std::string& text, double yShare, double sizeShare) {
-    const int size = FittedSize(WidthInEms(text), Share(sizeShare, height_));
+    const int size = FittedSize(VideoText::WidthInEms(text), Share(sizeShare, height_));
     out += span + "{\\an5\\pos(" + std::to_string(width_ / 2) + "," +
            std::to_string(Share(yShare, height_)) + ")\\fs" + std::to_string(size) + "}" +
            EscapeText(text) + "\n";
@@ -186,32 +177,92 @@ std::string SubtitleScript::CardEvents(const TitleCard& card, int64_t end) const
   return out;
 }
 
-std::string SubtitleScript::LineEvent(const LyricSheet::Line& line, size_t index, Span span) const {
-  std::string shown;
-  for (const auto& s : line.syllables) shown += s.text;
-  const int size = FittedSize(WidthInEms(shown), Share(kLyricSizeShare, height_));
+SubtitleScript::Place SubtitleScript::PlaceOf(const LyricSheet::Line& line, size_t index) const {
+  const double ems = VideoText::WidthInEms(line.Text());
+  const double indent = static_cast<double>(line.indent);
   const int margin = Share(kMarginShare, width_);
-  const bool first = index == 0;
-  std::string out = "Dialogue: 0," + Timestamp(span.start) + "," + Timestamp(span.end) +
-                    ",Lyric,,0,0,0,,{\\an" + (first ? "1" : "3") + "\\pos(" +
-                    std::to_string(first ? margin : width_ - margin) + "," +
-                    std::to_string(Share(first ? kFirstLineShare : kSecondLineShare, height_)) +
-                    ")\\fs" + std::to_string(size) + "}";
+  Place place;
+  place.size = FittedSize(ems + indent, Share(kLyricSizeShare, height_));
+  place.baseline = Share(index == 0 ? kFirstLineShare : kSecondLineShare, height_);
+  const double em = place.size * kEmShare;
+  const int textWidth = static_cast<int>(std::lround(ems * em));
+  if (index == 0 || line.indent > 0) {
+    // The indent gives way before the text would leave the frame.
+    const int room = std::max(0, width_ - 2 * margin - textWidth);
+    place.left = margin + std::min(room, static_cast<int>(std::lround(indent * em)));
+    place.x = place.left;
+  } else {
+    place.right = true;
+    place.x = width_ - margin;
+    place.left = place.x - textWidth;
+  }
+  return place;
+}
+
+SubtitleScript::Step SubtitleScript::Advance(double start, double end, int64_t& cursor) const {
   // Every duration is a difference of rounded absolute times, so that the
   // wipe never drifts from the song.
+  Step step;
+  const int64_t from = Clamp(Centiseconds(start));
+  if (from > cursor) {
+    step.wait = from - cursor;
+    cursor = from;
+  }
+  step.wipe = std::max<int64_t>(0, Clamp(Centiseconds(end)) - cursor);
+  cursor += step.wipe;
+  return step;
+}
+
+std::string SubtitleScript::LineEvent(const LyricSheet::Line& line, const Place& place,
+                                      Span span) const {
+  std::string out = "Dialogue: 0," + Timestamp(span.start) + "," + Timestamp(span.end) +
+                    ",Lyric,,0,0,0,,{\\an" + (place.right ? "3" : "1") + "\\pos(" +
+                    std::to_string(place.x) + "," + std::to_string(place.baseline) + ")\\fs" +
+                    std::to_string(place.size) + "}";
   int64_t cursor = span.start;
   for (const auto& s : line.syllables) {
-    const int64_t start = Clamp(Centiseconds(s.start));
-    const int64_t end = Clamp(Centiseconds(s.end));
-    if (start > cursor) {
-      out += "{\\k" + std::to_string(start - cursor) + "}";
-      cursor = start;
+    // Spacing before the syllable shows while it waits: it is never wiped.
+    const size_t blanks = VideoText::LeadingBlanks(s.text);
+    const Step step = Advance(s.start, s.end, cursor);
+    if (step.wait > 0 || blanks > 0) {
+      out += "{\\k" + std::to_string(step.wait) + "}" + EscapeText(s.text.substr(0, blanks));
     }
-    const int64_t wipe = std::max<int64_t>(0, end - cursor);
-    out += "{\\kf" + std::to_string(wipe) + "}" + EscapeText(s.text);
-    cursor += wipe;
+    out += "{\\kf" + std::to_string(step.wipe) + "}" + EscapeText(s.text.substr(blanks));
   }
   return out + "\n";
+}
+
+std::string SubtitleScript::RubyEvents(const LyricSheet::Line& line, const Place& place,
+                                       Span span) const {
+  std::string out;
+  const std::string text = line.Text();
+  const int size = std::max(kMinFontSize, static_cast<int>(std::lround(place.size * kRubyScale)));
+  const int outline = std::max(1, Outline() / kRubyOutlineDivisor);
+  for (const LyricSheet::Ruby& r : line.rubies) {
+    if (r.offset + r.length > text.size()) continue;
+    const double before = VideoText::WidthInEms(std::string_view(text).substr(0, r.offset));
+    const double base = VideoText::WidthInEms(std::string_view(text).substr(r.offset, r.length));
+    const int x =
+        place.left + static_cast<int>(std::lround((before + base / 2) * place.size * kEmShare));
+    int64_t cursor = span.start;
+    out += "Dialogue: 0," + Timestamp(span.start) + "," + Timestamp(span.end) +
+           ",Lyric,,0,0,0,,{\\an2\\pos(" + std::to_string(x) + "," +
+           std::to_string(place.baseline - place.size) + ")\\fs" + std::to_string(size) + "\\bord" +
+           std::to_string(outline) + "}";
+    const Step step = Advance(r.start, r.end, cursor);
+    if (step.wait > 0) out += "{\\k" + std::to_string(step.wait) + "}";
+    out += "{\\kf" + std::to_string(step.wipe) + "}" + EscapeText(r.text) + "\n";
+  }
+  return out;
+}
+
+std::string SubtitleScript::CaptionEvent(const LyricSheet::Page& page, Span span) const {
+  const std::string text = page.lines.front().Text();
+  const int size = FittedSize(VideoText::WidthInEms(text), Share(kLyricSizeShare, height_));
+  return "Dialogue: 0," + Timestamp(span.start) + "," + Timestamp(span.end) +
+         ",Title,,0,0,0,,{\\an5\\pos(" + std::to_string(width_ / 2) + "," +
+         std::to_string(Share(kCaptionShare, height_)) + ")\\fs" + std::to_string(size) + "}" +
+         EscapeText(text) + "\n";
 }
 
 std::string SubtitleScript::Build(const LyricSheet& sheet, const TitleCard& card) const {
@@ -221,8 +272,14 @@ std::string SubtitleScript::Build(const LyricSheet& sheet, const TitleCard& card
   const auto& pages = sheet.Pages();
   for (size_t p = 0; p < pages.size(); ++p) {
     if (spans[p].end <= spans[p].start) continue;
+    if (pages[p].caption) {
+      out += CaptionEvent(pages[p], spans[p]);
+      continue;
+    }
     for (size_t l = 0; l < pages[p].lines.size(); ++l) {
-      out += LineEvent(pages[p].lines[l], l, spans[p]);
+      const Place place = PlaceOf(pages[p].lines[l], l);
+      out += LineEvent(pages[p].lines[l], place, spans[p]);
+      out += RubyEvents(pages[p].lines[l], place, spans[p]);
     }
   }
   return out;

@@ -12,7 +12,10 @@ namespace crx {
 
 // The karaoke subtitle script (ASS) that the encoder burns into the video:
 // the title card, then the lyric pages, each line wiped syllable by syllable
-// with \kf tags. Script coordinates are the frame's pixels.
+// with \kf tags and its rubies above it wiped with their base, captions
+// between sections unwiped. The first line of a page stands at the left, the
+// second at the right, an indented line at the left by its indent. Script
+// coordinates are the frame's pixels.
 class SubtitleScript {
  public:
   static constexpr std::string_view kFontName = "IPAGothic";
@@ -42,15 +45,36 @@ class SubtitleScript {
   static std::string Timestamp(int64_t centiseconds);
   // Seconds to whole centiseconds, rounded to the nearest.
   static int64_t Centiseconds(double seconds);
-  // The width of a text in font sizes: half-width characters count one half.
-  static double WidthInEms(std::string_view utf8);
+  // How many font sizes of the lyrics a line holds at full size.
+  double LineRoomEms() const;
 
  private:
+  // Where a line of a page goes: its font size, the left end of its text,
+  // its baseline, and whether it is placed by its right end.
+  struct Place {
+    int size = 0;
+    int left = 0;
+    int x = 0;  // the anchor of its \pos
+    int baseline = 0;
+    bool right = false;
+  };
+
   int64_t Clamp(int64_t centiseconds) const;
   int FittedSize(double ems, int size) const;
+  int Outline() const;
   std::string Header() const;
   std::string CardEvents(const TitleCard& card, int64_t end) const;
-  std::string LineEvent(const LyricSheet::Line& line, size_t index, Span span) const;
+  Place PlaceOf(const LyricSheet::Line& line, size_t index) const;
+  std::string LineEvent(const LyricSheet::Line& line, const Place& place, Span span) const;
+  std::string RubyEvents(const LyricSheet::Line& line, const Place& place, Span span) const;
+  std::string CaptionEvent(const LyricSheet::Page& page, Span span) const;
+  // From the cursor (centiseconds) a wait until start, then a wipe until
+  // end; the cursor moves on to the wipe's end.
+  struct Step {
+    int64_t wait = 0;
+    int64_t wipe = 0;
+  };
+  Step Advance(double start, double end, int64_t& cursor) const;
 
   int width_;
   int height_;

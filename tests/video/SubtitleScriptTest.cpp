@@ -114,10 +114,13 @@ TEST_F(SubtitleScriptTest, RubyShowsItsBaseTextAndMarkersMakeLinesAndPages) {
 
 TEST_F(SubtitleScriptTest, LyricTextCannotBreakOutOfItsLine) {
   EXPECT_EQ(SubtitleScript::EscapeText("{\\b1}x\\Ny\r\nz\t"), "\\{\\\u2060b1\\}x\\\u2060Nyz");
-  const LyricSheet sheet = LyricSheet::FromTimedTexts({{0, "a}\nDialogue: {"}}, 1);
+  // A carriage return in a lyric ends its line: the text after it is a line
+  // of the page, never an event of the script.
+  const LyricSheet sheet = LyricSheet::FromTimedTexts({{0, "a}\rDialogue: {"}}, 1);
   const std::string script = SubtitleScript(640, 480, 3).Build(sheet, {});
-  EXPECT_EQ(Dialogues(script).size(), 1u);
-  EXPECT_NE(script.find("{\\kf100}a\\}Dialogue: \\{\n"), std::string::npos);
+  EXPECT_EQ(Dialogues(script).size(), 2u);
+  EXPECT_NE(script.find("{\\kf100}a\\}\n"), std::string::npos);
+  EXPECT_NE(script.find("{\\kf100}Dialogue: \\{\n"), std::string::npos);
   // 0x81 0x5B is one character, no ruby bracket; a lone lead byte shows "?".
   EXPECT_EQ(LyricSheet::DisplayText("\x81[x]"), "ーx");
   EXPECT_EQ(LyricSheet::DisplayText("a\x81"), "a?");
@@ -149,7 +152,8 @@ TEST_F(SubtitleScriptTest, PagesShowBeforeTheirFirstSyllableAndTheCardUntilTheFi
       Dialogues(SubtitleScript(640, 480, 8.4).Build({}, {std::string(30, 'W') + "あ", "", ""}));
   ASSERT_EQ(alone.size(), 1u);
   EXPECT_EQ(alone[0].substr(0, 53), "Dialogue: 0,0:00:00.00,0:00:08.40,Title,,0,0,0,,{\\an5");
-  EXPECT_NE(alone[0].find("\\fs36}"), std::string::npos);  // 576 px for 16 ems
+  // 576 px for 16 ems, each 2048 / 2203 of the size.
+  EXPECT_NE(alone[0].find("\\fs38}"), std::string::npos);
 }
 
 }  // namespace
