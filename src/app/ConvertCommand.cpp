@@ -11,6 +11,8 @@
 #include "foundation/FileHelpers.h"
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CVocaloid.h"
+#include "lyrics/MelodyReadings.h"
+#include "midi/TempoMap.h"
 #include "platform/Process.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
@@ -33,6 +35,7 @@ constexpr const char* kConvertUsage =
     "                sings the particles は and へ as written (default: わ and え)\n"
     "  -o VOCAL.mid  the vocal MIDI (default: out.mid beside KARAOKE.mid)\n";
 constexpr const char* kVocalMidiName = "out.mid";
+constexpr const char* kMelodyChoicesMessage = "旋律の音符の数で読みを選びました:";
 constexpr const char* kSameNameMessage = "元のmidiファイルと同じ名前は指定できません。";
 
 int Fail(const std::string& reason) {
@@ -116,6 +119,13 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut
   std::vector<std::string> reviewLines;
   const ConversionOutcome outcome = VocalPipeline::ConvertLyrics(
       *song, vocaloid, melody.channel, StartFolder(), reviewLines, particlesAsSung);
+  if (!outcome.melodyChoices.empty()) {
+    const TempoMap tempo(song->MainTrack(), song->Division());
+    std::fprintf(stderr, "%s\n", kMelodyChoicesMessage);
+    for (const MelodyReadingChoice& c : outcome.melodyChoices) {
+      std::fprintf(stderr, "  %s\n", MelodyReadings::Describe(c, tempo).c_str());
+    }
+  }
   for (const std::string& line : reviewLines) {
     std::fprintf(reviewOut, "%s\n", TextCodec::Cp932ToUtf8Lossy(line).c_str());
   }

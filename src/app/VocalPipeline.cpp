@@ -166,6 +166,7 @@ ConversionOutcome VocalPipeline::ConvertLyrics(XfKaraokeData& song, CVocaloid& v
     ScopedUi scope(watch);
     ConvertOptions options;
     options.particlesAsSung = particlesAsSung;
+    options.melodyChoices = &outcome.melodyChoices;
     CVocaloidConvert::Run(song, vocaloid, melodyChannel, dictionaryFolder, reviewLines, options,
                           &outcome.unsung);
   }

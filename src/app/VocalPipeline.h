@@ -9,6 +9,7 @@
 
 #include "lyrics/CMelodyDlg.h"
 #include "lyrics/CVocaloidConvertInternalData.h"
+#include "lyrics/MelodyReadings.h"
 
 namespace crx {
 
@@ -38,6 +39,8 @@ struct ConversionOutcome {
   bool limitHit = false;  // the song did not fit the conversion's limits
   // Lyrics with a syllable that could not be read (sung "a"), in note order.
   std::vector<UnsungLyric> unsung;
+  // Kanji words whose reading the melody chose, in order.
+  std::vector<MelodyReadingChoice> melodyChoices;
 };
 
 // Steps 1 to 3 of the pipeline as the manual steps and the automatic run

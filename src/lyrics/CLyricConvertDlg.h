@@ -33,6 +33,10 @@ class CLyricConvertDlg : public DialogModel {
   // UTF-8); empty: none.
   void SetNote(std::string note) { note_ = std::move(note); }
   const std::string& Note() const { return note_; }
+  // The words whose reading the melody chose, one text each (UTF-8), shown
+  // under the list so the user sees where the tool decided.
+  const std::vector<std::string>& MelodyChoices() const { return melodyChoices_; }
+  static constexpr std::string_view kMelodyChoicesCaption = "旋律の音符の数で選んだ読み:";
 
  private:
   XfKaraokeData& song_;
@@ -41,6 +45,7 @@ class CLyricConvertDlg : public DialogModel {
   std::string dictionaryFolder_;
   std::vector<std::string> lines_;
   std::string note_;
+  std::vector<std::string> melodyChoices_;
 };
 
 }  // namespace crx

@@ -1,6 +1,7 @@
 #include "lyrics/MelodyReadings.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <unordered_map>
 
@@ -10,6 +11,8 @@
 #include "lyrics/LyricEvent.h"
 #include "lyrics/WordDictionary.h"
 #include "midi/MidiTrackData.h"
+#include "midi/TempoMap.h"
+#include "platform/TextCodec.h"
 
 namespace crx {
 namespace {
@@ -194,9 +197,15 @@ void MelodyReadings::Choose(const std::vector<std::pair<int, size_t>>& where,
       out.push_back(morphemes[m++]);
       continue;
     }
-    // A word: the run of morphemes with kanji.
-    size_t end = m;
-    while (end < morphemes.size() && HasKanji(morphemes[end].surface)) ++end;
+    // A word: a morpheme with kanji, joined by the morphemes with kanji
+    // after it while they share a lyric with it (花畠 in one lyric, read as
+    // 花 and 畠). Words in lyrics of their own stay apart (書 読む).
+    size_t end = m + 1;
+    while (end < morphemes.size() && HasKanji(morphemes[end].surface) &&
+           firstChar[end] < where.size() &&
+           where[firstChar[end]].first == where[firstChar[end] - 1].first) {
+      ++end;
+    }
     const size_t c0 = firstChar[m];
     const size_t c1 = firstChar[end];
     std::string surface;
@@ -224,7 +233,10 @@ void MelodyReadings::Choose(const std::vector<std::pair<int, size_t>>& where,
     // over the notes as the text is.
     std::optional<std::string> chosen;
     if (read && whole && freeNotes && Morae(common) != static_cast<size_t>(notes)) {
-      std::vector<std::string> candidates;
+      // Readings both sources know come first, in the service's rank; then
+      // the word list's (the service's next-best analyses also cut words
+      // apart in odd ways: 書 as かき before 読む); then the other analyses.
+      std::vector<std::string> analysed;
       if (!rankedAsked) {
         ranked = ime.GetRankedMorphemes(lineText, kRankedAnalyses);
         rankedAsked = true;
@@ -235,13 +247,17 @@ void MelodyReadings::Choose(const std::vector<std::pair<int, size_t>>& where,
       if (ranked && !Inflected(morphemes, end)) {
         for (const std::vector<Morpheme>& analysis : *ranked) {
           if (std::optional<std::string> r = ReadingOfSpan(analysis, c0, c1)) {
-            candidates.push_back(*r);
+            analysed.push_back(*r);
           }
         }
       }
-      for (std::string& r : DictionaryReadings(words_, surface, morphemes, end)) {
-        candidates.push_back(std::move(r));
+      const std::vector<std::string> listed = DictionaryReadings(words_, surface, morphemes, end);
+      std::vector<std::string> candidates;
+      for (const std::string& r : analysed) {
+        if (std::find(listed.begin(), listed.end(), r) != listed.end()) candidates.push_back(r);
       }
+      candidates.insert(candidates.end(), listed.begin(), listed.end());
+      candidates.insert(candidates.end(), analysed.begin(), analysed.end());
       if (end - m >= 2) {
         candidates.push_back(morphemes[m].reading +
                              Voiced(common.substr(morphemes[m].reading.size())));
@@ -267,6 +283,19 @@ void MelodyReadings::Choose(const std::vector<std::pair<int, size_t>>& where,
     m = end;
   }
   morphemes = std::move(out);
+}
+
+std::string MelodyReadings::Describe(const MelodyReadingChoice& choice, const TempoMap& tempo) {
+  constexpr int kTenths = 10;
+  constexpr long long kMinute = 60;
+  const auto tenths = static_cast<long long>(tempo.Seconds(choice.tick) * kTenths + 0.5);
+  char time[32];
+  std::snprintf(time, sizeof time, "%lld:%02lld.%lld", tenths / (kMinute * kTenths),
+                tenths / kTenths % kMinute, tenths % kTenths);
+  return "「" + TextCodec::Cp932ToUtf8Lossy(choice.word) + "」" +
+         TextCodec::Cp932ToUtf8Lossy(choice.common) + " → " +
+         TextCodec::Cp932ToUtf8Lossy(choice.chosen) + "（" + std::to_string(choice.notes) +
+         "音） " + time;
 }
 
 }  // namespace crx

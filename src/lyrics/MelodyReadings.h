@@ -13,6 +13,7 @@ namespace crx {
 
 class CImeLanguage;
 class MidiTrackData;
+class TempoMap;
 class WordDictionary;
 
 // A kanji word whose reading the melody chose.
@@ -57,6 +58,9 @@ class MelodyReadings {
               std::vector<Morpheme>& morphemes, CImeLanguage& ime);
 
   const std::vector<MelodyReadingChoice>& Choices() const { return choices_; }
+
+  // "「故郷」こきょう → ふるさと（4音） 0:12.3" (UTF-8), the time in the song.
+  static std::string Describe(const MelodyReadingChoice& choice, const TempoMap& tempo);
 
   // Morae of a kana text: every kana but the small ones that join the kana
   // before them (ゃ, ゅ, ょ, ぁ, ...).

@@ -34,6 +34,11 @@ LyricConvertDlgWidget::LyricConvertDlgWidget(CLyricConvertDlg& dialog, QWidget* 
 void LyricConvertDlgWidget::Load() {
   list_->clear();
   for (const std::string& line : dialog_.Lines()) list_->addItem(Utf8(line));
+  if (dialog_.MelodyChoices().empty()) return;
+  // Where the tool chose a reading by the notes, the user sees it.
+  list_->addItem(QString());
+  list_->addItem(Utf8(CLyricConvertDlg::kMelodyChoicesCaption));
+  for (const std::string& choice : dialog_.MelodyChoices()) list_->addItem(Utf8("  " + choice));
 }
 
 }  // namespace crx::qt
