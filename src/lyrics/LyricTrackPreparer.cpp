@@ -81,23 +81,6 @@ int PartOfCue(const MidiEvent& event, const LyricPreparationOptions& options) {
   return kSungParts.find(part) != std::string_view::npos ? 1 : -1;
 }
 
-// The starts of the melody's notes, each tick once.
-std::vector<int64_t> NoteStarts(const MidiTrackData& main, int channel) {
-  std::vector<int64_t> ticks;
-  int64_t tick = 0;
-  for (const MidiEvent& ev : main.Events()) {
-    tick += ev.delta;
-    const bool starts =
-        ev.kind == MidiKind::Note || (ev.kind == MidiKind::NoteOn && ev.velocity > 0);
-    if (starts && ev.channel == channel && (ticks.empty() || ticks.back() != tick)) {
-      ticks.push_back(tick);
-    }
-  }
-  std::sort(ticks.begin(), ticks.end());
-  ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
-  return ticks;
-}
-
 // Reads the track into items: what is sung, the line marks, everything else.
 std::vector<Item> ReadItems(const MidiTrackData& lyrics, const LyricPreparationOptions& options,
                             PreparedLyrics& report) {
@@ -283,6 +266,20 @@ void Retime(std::vector<Item>& items, const std::vector<int64_t>& notes, int64_t
 
 }  // namespace
 
+std::vector<int64_t> LyricTrackPreparer::NoteStarts(const MidiTrackData& main, int channel) {
+  std::vector<int64_t> ticks;
+  int64_t tick = 0;
+  for (const MidiEvent& ev : main.Events()) {
+    tick += ev.delta;
+    const bool starts =
+        ev.kind == MidiKind::Note || (ev.kind == MidiKind::NoteOn && ev.velocity > 0);
+    if (starts && ev.channel == channel) ticks.push_back(tick);
+  }
+  std::sort(ticks.begin(), ticks.end());
+  ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
+  return ticks;
+}
+
 std::vector<int> LyricTrackPreparer::Align(const std::vector<int64_t>& lyricTicks,
                                            const std::vector<int64_t>& noteTicks,
                                            int64_t tolerance) {
@@ -347,7 +344,7 @@ PreparedLyrics LyricTrackPreparer::Prepare(XfKaraokeData& song, int melodyChanne
   if (lyrics == nullptr) return report;
   std::vector<Item> items = ReadItems(*lyrics, options, report);
   const int64_t tolerance = std::max(song.Division() / kToleranceDivisor, 0);
-  Retime(items, NoteStarts(song.MainTrack(), melodyChannel), tolerance, report);
+  Retime(items, LyricTrackPreparer::NoteStarts(song.MainTrack(), melodyChannel), tolerance, report);
   if (!report.changed) return report;
 
   int64_t end = 0;

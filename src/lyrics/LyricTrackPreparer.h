@@ -6,6 +6,7 @@
 
 namespace crx {
 
+class MidiTrackData;
 class XfKaraokeData;
 
 // What the preparation of a lyric track did, for the review.
@@ -43,6 +44,9 @@ class LyricTrackPreparer {
   // lyrics as can be matched to a note within tolerance ticks, each note to
   // one lyric at most, the order of both kept; of the matchings with most
   // pairs, the one with the least distance in all. Both lists are sorted.
+  // The ticks where the channel's notes start, each once, in order.
+  static std::vector<int64_t> NoteStarts(const MidiTrackData& main, int channel);
+
   static std::vector<int> Align(const std::vector<int64_t>& lyricTicks,
                                 const std::vector<int64_t>& noteTicks, int64_t tolerance);
 };

@@ -9,6 +9,7 @@
 #include "lyrics/Cp932Text.h"
 #include "lyrics/LineReading.h"
 #include "lyrics/LyricEvent.h"
+#include "lyrics/LyricTrackPreparer.h"
 #include "lyrics/WordDictionary.h"
 #include "midi/MidiTrackData.h"
 #include "midi/TempoMap.h"
@@ -122,17 +123,7 @@ MelodyReadings::MelodyReadings(std::vector<int> notesPerEvent, std::vector<int64
 
 std::vector<int> MelodyReadings::NotesPerLyric(const MidiTrackData& main,
                                                const MidiTrackData& lyrics, int melodyChannel) {
-  std::vector<int64_t> starts;
-  int64_t tick = 0;
-  for (const MidiEvent& ev : main.Events()) {
-    tick += ev.delta;
-    const bool sounds =
-        ev.kind == MidiKind::Note || (ev.kind == MidiKind::NoteOn && ev.velocity > 0);
-    if (sounds && ev.channel == melodyChannel) starts.push_back(tick);
-  }
-  std::sort(starts.begin(), starts.end());
-  starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
-
+  const std::vector<int64_t> starts = LyricTrackPreparer::NoteStarts(main, melodyChannel);
   const std::vector<int64_t> times = lyrics.AbsoluteTimes();
   std::vector<int> notes(times.size(), 0);
   int next = -1;  // the next lyric at a later tick than the one looked at
