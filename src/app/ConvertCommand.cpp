@@ -21,8 +21,8 @@ namespace crx {
 namespace {
 
 constexpr const char* kConvertUsage =
-    "Usage: Cantorix convert [--octave N] [--melody-channel N] [--particles-as-written]\n"
-    "                        [-o VOCAL.mid] KARAOKE.mid\n"
+    "Usage: Cantorix convert [--octave N] [--melody-channel N] [--no-chorus]\n"
+    "                        [--particles-as-written] [-o VOCAL.mid] KARAOKE.mid\n"
     "  Reads the karaoke file, converts its lyrics to sung syllables and writes the\n"
     "  vocal MIDI for the singing editor. The review lines go to standard output.\n"
     "  KARAOKE.mid is an XF karaoke file (lyrics in its XFKM chunk or in its track),\n"
@@ -31,6 +31,7 @@ constexpr const char* kConvertUsage =
     "  --melody-channel N\n"
     "                sings MIDI channel N (1-16; default: the channel the file names,\n"
     "                else 1)\n"
+    "  --no-chorus   leaves the chorus part (&c) of an XF file unsung\n"
     "  --particles-as-written\n"
     "                sings the particles は and へ as written (default: わ and え)\n"
     "  -o VOCAL.mid  the vocal MIDI (default: out.mid beside KARAOKE.mid)\n";
@@ -58,6 +59,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut
   int octaves = 0;
   std::optional<int> melodyChannel;
   bool particlesAsSung = true;
+  LyricPreparationOptions preparation;
   std::string output;
   std::vector<std::string> paths;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -69,6 +71,10 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut
     if (a == "--version") {
       std::printf("Cantorix %s\n", CRX_VERSION);
       return 0;
+    }
+    if (a == "--no-chorus") {
+      preparation.singChorus = false;
+      continue;
     }
     if (a == "--particles-as-written") {
       particlesAsSung = false;
@@ -109,7 +115,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut
   int transpose = 0;
   MelodyChannel melody;
   if (!VocalPipeline::LoadKaraokeMidi(karaoke, melodyChannel, VocalPipeline::OctaveShift(octaves),
-                                      song, firstTempo, transpose, melody)) {
+                                      song, firstTempo, transpose, melody, preparation)) {
     return Stop(song ? "the melody range was refused" : "no karaoke song could be read");
   }
   std::fprintf(stderr, "%s\n", VocalPipeline::MelodyChannelText(melody).c_str());

@@ -127,7 +127,8 @@ bool VocalPipeline::LoadKaraokeMidi(const std::string& path, int melodyChannel,
 bool VocalPipeline::LoadKaraokeMidi(const std::string& path, std::optional<int> givenChannel,
                                     const MelodyRangeChooser& choose,
                                     std::unique_ptr<XfKaraokeData>& song, int& firstTempo,
-                                    int& transpose, MelodyChannel& melody) {
+                                    int& transpose, MelodyChannel& melody,
+                                    const LyricPreparationOptions& preparation) {
   song.reset();
   std::unique_ptr<XfKaraokeData> loaded = KaraokeFileLoader::Load(path);
   if (!loaded || loaded->MainTrack().Empty() || loaded->LyricTrack() == nullptr) return false;
@@ -139,7 +140,7 @@ bool VocalPipeline::LoadKaraokeMidi(const std::string& path, std::optional<int> 
     const MelodyChannelFinder finder(*song);
     melody = {finder.Channel(), std::string(finder.Reason())};
   }
-  LyricTrackPreparer::Prepare(*song, melody.channel);
+  LyricTrackPreparer::Prepare(*song, melody.channel, preparation);
   return ChooseRange(*song, melody.channel, choose, firstTempo, transpose);
 }
 

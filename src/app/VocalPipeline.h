@@ -9,6 +9,7 @@
 
 #include "lyrics/CMelodyDlg.h"
 #include "lyrics/CVocaloidConvertInternalData.h"
+#include "lyrics/LyricTrackPreparer.h"
 #include "lyrics/MelodyReadings.h"
 
 namespace crx {
@@ -69,7 +70,8 @@ class VocalPipeline {
   static bool LoadKaraokeMidi(const std::string& path, std::optional<int> givenChannel,
                               const MelodyRangeChooser& choose,
                               std::unique_ptr<XfKaraokeData>& song, int& firstTempo, int& transpose,
-                              MelodyChannel& melody);
+                              MelodyChannel& melody,
+                              const LyricPreparationOptions& preparation = {});
   // "--melody-channel N": 1 to 16, as MIDI counts them; the 0-based channel.
   static std::optional<int> ParseMelodyChannel(std::string_view text);
   // "メロディ: チャンネル N（reason）".

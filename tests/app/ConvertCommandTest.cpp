@@ -167,6 +167,39 @@ TEST_F(ConvertTest, ParticlesAsWrittenOnRequestAndUnreadLyricsNamedWithTheirTime
   EXPECT_EQ(review, Lines{"はなはへや【♪】"});
 }
 
+TEST_F(ConvertTest, ARealStyleFileSingsItsNamedChannelAndItsSungParts) {
+  // The melody on MIDI channel 2, named by the lyrics cue, with channel 1
+  // playing under it; lyrics off their notes, display spaces, a label and
+  // a chorus part.
+  XfFileBuilder song;
+  song.Tempo(0, 500000);
+  for (uint32_t k = 0; k < 6; ++k) {
+    song.Note(480 * k, 0, 48, 100, 470).Note(480 * k + 20, 1, 64 + static_cast<int>(k), 100, 400);
+  }
+  song.LyricMeta(0, 7, "$Lyrc:2:0:JP")
+      .LyricMeta(0, 7, "&x")
+      .LyricUtf8(0, "<>イントロ")
+      .LyricMeta(400, 7, "&s")
+      .LyricUtf8(480, "<さ")
+      .LyricUtf8(1000, " ")
+      .LyricUtf8(1000, "く")
+      .LyricUtf8(1500, "ら/")
+      .LyricMeta(1900, 7, "&c")
+      .LyricUtf8(1940, ">>は")
+      .LyricUtf8(2440, "な");
+  const std::string karaoke = song.WriteTo(folder.File("song.mid"));
+  const std::string vocal = folder.File("vocal.mid");
+  ASSERT_EQ(Convert({"-o", vocal, karaoke}), 0);
+  EXPECT_EQ(review, (Lines{"さくら", "はな"}));
+  ASSERT_EQ(Convert({"--no-chorus", "-o", vocal, karaoke}), 0);
+  EXPECT_EQ(review, (Lines{"さくら"}));
+  // The channel given on the command line wins: channel 1 sings at its own
+  // ticks, which the lyrics do not meet.
+  ASSERT_EQ(Convert({"--melody-channel", "1", "-o", vocal, karaoke}), 0);
+  EXPECT_EQ(Convert({"--melody-channel", "17", "-o", vocal, karaoke}), 1);
+  EXPECT_EQ(Convert({"--melody-channel", "x", "-o", vocal, karaoke}), 1);
+}
+
 TEST_F(ConvertTest, OctavesMoveTheMelodyWithinTheSingableRange) {
   XfFileBuilder song;
   song.Tempo(0, 500000).Note(0, 0, 60, 100, 470).Note(480, 0, 72, 100, 470);
