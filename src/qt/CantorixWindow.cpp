@@ -87,7 +87,10 @@ CantorixWindow::CantorixWindow(Dlg& dialog, QWidget* parent) : QDialog(parent), 
     bottom->addWidget(b);
     chain(b);
   }
-  static_cast<QPushButton*>(controls_[Dlg::kCloseId])->setDefault(true);
+  // No default button: Enter anywhere in the window never quits.
+  auto* close = static_cast<QPushButton*>(controls_[Dlg::kCloseId]);
+  close->setDefault(false);
+  close->setAutoDefault(false);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);

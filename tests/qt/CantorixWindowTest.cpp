@@ -105,6 +105,12 @@ void CantorixWindowTest::showsTheRowsAndTheModes() {
   QCOMPARE(mode->itemText(3), U("自動(wmv)"));
   QCOMPARE(m.Buttons(), std::string("x1 r e"));
   Screenshot(m.window.get(), "CCantorixDlg");
+  // Enter in the window does not quit.
+  QVERIFY(!static_cast<QPushButton*>(m.window->Control(Dlg::kCloseId))->isDefault());
+  m.window->Control(Dlg::kModeBoxId)->setFocus();
+  QTest::keyClick(m.window.get(), Qt::Key_Return);
+  QTest::qWait(20);
+  QVERIFY(m.window->isVisible());
   // An automatic mode leaves only the automatic run; manual brings step 1 back.
   mode->setCurrentIndex(2);
   emit mode->activated(2);
