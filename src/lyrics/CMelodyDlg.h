@@ -57,6 +57,19 @@ class CMelodyDlg : public DialogModel {
 
   static bool IsSingable(int lowest, int highest);
 
+  // The reference range the label names, and where its middle lies.
+  static constexpr int kReferenceLowest = 60;
+  static constexpr int kReferenceHighest = 72;
+  // The note's name with its octave, middle C being C4 ("F4", "C#5").
+  static std::string NoteName(int note);
+  // "F4 - F5": the range in note names, shown beside the numbers.
+  std::string RangeNames() const;
+  // The octaves that bring the middle of the melody nearest to the middle
+  // of the reference range (0: it is there already).
+  int SuggestedShift() const;
+  // What to press for it, in a sentence.
+  std::string Advice() const;
+
  private:
   int lowest_;
   int highest_;

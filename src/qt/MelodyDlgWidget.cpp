@@ -38,6 +38,11 @@ MelodyDlgWidget::MelodyDlgWidget(CMelodyDlg& dialog, QWidget* parent)
   grid->addWidget(up, 0, 2);
   grid->addWidget(down, 1, 2);
   grid->addWidget(new QLabel(Utf8(CMelodyDlg::kReferenceLabel), this), 2, 0, 1, 2);
+  // The range in note names and what to press, following the buttons.
+  names_ = new QLabel(this);
+  advice_ = new QLabel(this);
+  grid->addWidget(names_, 3, 0, 1, 3);
+  grid->addWidget(advice_, 4, 0, 1, 3);
   QPushButton* ok = MakeButton(CMelodyDlg::kOkId, "OK", true, this);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   grid->addWidget(ok, 2, 2);
@@ -48,6 +53,8 @@ MelodyDlgWidget::MelodyDlgWidget(CMelodyDlg& dialog, QWidget* parent)
 void MelodyDlgWidget::Load() {
   ShowText(lowest_, dialog_.LowestText());
   ShowText(highest_, dialog_.HighestText());
+  names_->setText(Utf8(dialog_.RangeNames()));
+  advice_->setText(Utf8(dialog_.Advice()));
 }
 
 }  // namespace crx::qt

@@ -3,6 +3,7 @@
 #include "lyrics/CMelodyDlg.h"
 #include "qt/ModelDialog.h"
 
+class QLabel;
 class QLineEdit;
 
 namespace crx::qt {
@@ -22,6 +23,8 @@ class MelodyDlgWidget : public ModelDialog {
   CMelodyDlg& dialog_;
   QLineEdit* lowest_ = nullptr;
   QLineEdit* highest_ = nullptr;
+  QLabel* names_ = nullptr;
+  QLabel* advice_ = nullptr;
 };
 
 }  // namespace crx::qt

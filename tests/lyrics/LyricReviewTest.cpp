@@ -229,3 +229,30 @@ TEST(LyricConvertDlg, RunsTheConversionAsItOpensAndListsTheLines) {
 
 }  // namespace
 }  // namespace crx
+
+namespace crx {
+namespace {
+
+TEST(MelodyRangeAdviceTest, NamesTheNotesAndTheShiftIntoTheReferenceRange) {
+  EXPECT_EQ(CMelodyDlg::NoteName(60), "C4");
+  EXPECT_EQ(CMelodyDlg::NoteName(65), "F4");
+  EXPECT_EQ(CMelodyDlg::NoteName(73), "C#5");
+  EXPECT_EQ(CMelodyDlg::NoteName(0), "C-1");
+  EXPECT_EQ(CMelodyDlg::NoteName(-1), "B-2");
+  CMelodyDlg inRange(65, 77);
+  EXPECT_EQ(inRange.RangeNames(), "F4 - F5");
+  EXPECT_EQ(inRange.SuggestedShift(), 0);
+  EXPECT_EQ(inRange.Advice(), "メロディは参考音域のあたりにあります。");
+  CMelodyDlg low(41, 53);
+  EXPECT_EQ(low.SuggestedShift(), 2);
+  EXPECT_EQ(low.Advice(), "「オクターブ上げる」を2回押すと参考音域に近づきます。");
+  // Following the advice lands the melody where it says.
+  low.OnOctaveUp();
+  low.OnOctaveUp();
+  EXPECT_EQ(low.SuggestedShift(), 0);
+  CMelodyDlg high(84, 96);
+  EXPECT_EQ(high.Advice(), "「オクターブ下げる」を2回押すと参考音域に近づきます。");
+}
+
+}  // namespace
+}  // namespace crx

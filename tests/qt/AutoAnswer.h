@@ -48,6 +48,10 @@ class AutoAnswer {
         if (button->isDefault()) QTimer::singleShot(0, button, [button] { button->click(); });
       }
     } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      // Answered once: a poll that comes before the answer is carried out
+      // (a loaded machine) must not answer again.
+      if (dialog == answeredFile_) return;
+      answeredFile_ = dialog;
       if (dialog->acceptMode() == QFileDialog::AcceptSave && !dialog->selectedFiles().isEmpty()) {
         proposedFiles << dialog->selectedFiles().front();
       }
@@ -68,6 +72,7 @@ class AutoAnswer {
 
   QTimer timer_;
   QPointer<QWidget> answered_;
+  QPointer<QFileDialog> answeredFile_;
   std::deque<std::optional<QString>> files_;
 };
 
