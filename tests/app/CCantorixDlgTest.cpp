@@ -291,7 +291,7 @@ TEST_F(MainDialogTest, StartUpModeAndShutDown) {
   d.SelectMode(2);
   EXPECT_EQ(Buttons(d), "x r e A");
   dialog.reset();
-  EXPECT_EQ(test::ReadFileBytes(settingsPath).size(), 1084u);
+  EXPECT_EQ(test::ReadFileBytes(settingsPath).size(), sizeof(AppSettings));
   EXPECT_EQ(test::ReadFileBytes(settingsPath)[820], 2);
 
   // With the settings file: its mode; without any singer: the prompt.
