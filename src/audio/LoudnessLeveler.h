@@ -25,10 +25,10 @@ class LoudnessLeveler {
   static constexpr double kMaxTargetLufs = -6.0;
   static constexpr double kTruePeakCeilingDbtp = -1.0;
   // Room left under the ceiling for what an encoder adds to the peaks.
-  static constexpr double kEncoderHeadroomDb = 0.7;
+  static constexpr double kEncoderHeadroomDb = 1.5;
   static constexpr double kMaxGainDb = 30.0;
   static constexpr double kToleranceLu = 0.2;
-  static constexpr int kMaxPasses = 4;
+  static constexpr int kMaxPasses = 6;
   // The limiter's gain falls over this time before a peak and recovers over
   // the release time after it.
   static constexpr double kAttackSeconds = 0.005;
