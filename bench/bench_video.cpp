@@ -1,7 +1,8 @@
 // The video maker's whole run on a four-minute song: a karaoke file with a
 // syllable on every quarter note and a page every two lines, a mixed WAV of
 // four minutes, a title card; 640 x 480 (target: under 15 s) and 1280 x 720,
-// 30 frames a second, in the system's WMV format.
+// 30 frames a second, in the system's WMV format and as MP4 (target at
+// 1280 x 720: 8 times real time, shown as times_real_time).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -98,7 +99,7 @@ void BM_FourMinuteVideo(benchmark::State& state) {
   crx::ScriptedHost host;
   crx::ScopedUi scope(host);
   const std::string size = std::to_string(state.range(0)) + "x" + std::to_string(state.range(1));
-  const std::string video = f.folder + "/video.wmv";
+  const std::string video = f.folder + (state.range(2) != 0 ? "/video.mp4" : "/video.wmv");
   for (auto _ : state) {
     crx::RemoveFile(video);
     const auto start = std::chrono::steady_clock::now();
@@ -115,8 +116,10 @@ void BM_FourMinuteVideo(benchmark::State& state) {
       kSongSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FourMinuteVideo)
-    ->Args({640, 480})
-    ->Args({1280, 720})
+    ->ArgNames({"width", "height", "mp4"})
+    ->Args({640, 480, 0})
+    ->Args({1280, 720, 0})
+    ->Args({1280, 720, 1})
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kSecond);

@@ -13,6 +13,6 @@ apt-get install -y --no-install-recommends \
   fonts-ipafont-gothic clang-14 libclang-rt-14-dev clang-format \
   lame ffmpeg midicsv python3 python3-mido sox \
   jcadencii default-jre-headless fluidsynth libebur128-dev \
-  libespeak-ng-dev libsoxr-dev praat \
+  libespeak-ng-dev libsoxr-dev praat libtag1-dev \
   tesseract-ocr tesseract-ocr-jpn imagemagick \
   xvfb xauth x11-utils appstream desktop-file-utils

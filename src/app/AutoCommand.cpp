@@ -5,6 +5,7 @@
 #include <atomic>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -16,6 +17,7 @@
 #include "app/CFullAutoRun.h"
 #include "app/CVideoDlg.h"
 #include "app/OutsidePrograms.h"
+#include "audio/LoudnessLeveler.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
@@ -30,7 +32,7 @@ namespace {
 constexpr const char* kAutoUsage =
     "Usage: Cantorix auto [--mode wav|mp3|wmv] [--octave N] [--melody-channel N]\n"
     "                     [--singer PROGRAM] [--title T] [--composer C] [--lyricist L]\n"
-    "                     KARAOKE.mid\n"
+    "                     [--loudness LUFS|off] KARAOKE.mid\n"
     "  Runs every step at once: the vocal MIDI, the voice, the accompaniment, the\n"
     "  mix, then the MP3 (mp3) or the video (wmv). The product's path goes to\n"
     "  standard output; every file is written beside KARAOKE.mid.\n"
@@ -43,8 +45,12 @@ constexpr const char* kAutoUsage =
     "                    names, else 1)\n"
     "  --singer PROGRAM  the singing-voice program for this run\n"
     "  --title, --composer, --lyricist\n"
-    "                    the video's texts (default: the karaoke file's information)\n";
+    "                    the texts of the video and the MP3's tags (default: the\n"
+    "                    karaoke file's information)\n"
+    "  --loudness LUFS   the loudness of the MP3 and the video, -40 to -6 (default:\n"
+    "                    the settings', else -16); off leaves the sound as mixed\n";
 constexpr auto kTickInterval = std::chrono::milliseconds(500);
+constexpr std::string_view kLoudnessOff = "off";
 
 int Fail(const std::string& reason) {
   std::fprintf(stderr, "Cantorix auto: %s\n%s", reason.c_str(), kAutoUsage);
@@ -58,12 +64,25 @@ std::optional<int> ParseMode(std::string_view text) {
   return std::nullopt;
 }
 
+// "off", or a loudness in LUFS within the leveler's range, to the tenth.
+std::optional<int32_t> ParseLoudness(std::string_view text) {
+  if (text == kLoudnessOff) return AppSettings::kLoudnessOff;
+  double lufs = 0;
+  const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), lufs);
+  if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() ||
+      !(lufs >= LoudnessLeveler::kMinTargetLufs && lufs <= LoudnessLeveler::kMaxTargetLufs)) {
+    return std::nullopt;
+  }
+  return static_cast<int32_t>(std::lround(lufs * AppSettings::kLoudnessTenths));
+}
+
 struct Options {
   std::optional<int> mode;
   int octaves = 0;
   std::optional<int> melodyChannel;
   std::optional<std::string> singer;
   std::map<CVideoDlg::Text, std::string> texts;  // UTF-8, as given
+  std::optional<int32_t> loudness;               // tenths of LUFS, or off
   std::string karaoke;
 };
 
@@ -73,7 +92,8 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Options& 
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--mode" || a == "--octave" || a == "--singer" || a == "--title" ||
-                            a == "--composer" || a == "--lyricist" || a == "--melody-channel";
+                            a == "--composer" || a == "--lyricist" || a == "--melody-channel" ||
+                            a == "--loudness";
     if (takesValue) {
       if (i + 1 >= args.size()) return a + " needs a value";
       const std::string& value = args[++i];
@@ -87,6 +107,9 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Options& 
       } else if (a == "--melody-channel") {
         o.melodyChannel = VocalPipeline::ParseMelodyChannel(value);
         if (!o.melodyChannel) return "--melody-channel takes a channel from 1 to 16: " + value;
+      } else if (a == "--loudness") {
+        o.loudness = ParseLoudness(value);
+        if (!o.loudness) return "--loudness takes off or LUFS from -40 to -6: " + value;
       } else if (a == "--singer") {
         o.singer = value;
       } else {
@@ -173,6 +196,7 @@ int RunAutoCommand(const std::vector<std::string>& args, std::FILE* productOut) 
     settings.mode = CFullAutoRun::kWav;
   }
   if (options.singer) WriteFixedField(settings.voiceProgramPath, *options.singer);
+  if (options.loudness) settings.loudness = *options.loudness;
   const std::string singer = ReadFixedField(settings.voiceProgramPath);
   if (singer.empty() || !FileExists(singer)) {
     Ui().ShowMessage(OutsidePrograms::kAskSingerMessage, MessageKind::Plain);
@@ -200,6 +224,13 @@ int RunAutoCommand(const std::vector<std::string>& args, std::FILE* productOut) 
 
   dialog.SetGivenMelodyChannel(options.melodyChannel);
   CFullAutoRun run(dialog, VocalPipeline::OctaveShift(options.octaves));
+  SongCredits given;
+  for (auto [field, text] : {std::pair{CVideoDlg::kTitle, &given.title},
+                             std::pair{CVideoDlg::kComposer, &given.composer},
+                             std::pair{CVideoDlg::kLyricist, &given.lyricist}}) {
+    if (auto found = options.texts.find(field); found != options.texts.end()) *text = found->second;
+  }
+  run.SetGivenCredits(std::move(given));
   run.SetStepListener([](int step) {
     Ui().ShowMessage(CCantorixDlg::kRows[static_cast<size_t>(step)].description,
                      MessageKind::Plain);

@@ -10,6 +10,7 @@
 #include "app/CMP3Dlg.h"
 #include "app/CRemoveDlg.h"
 #include "app/CVideoDlg.h"
+#include "app/SongProducts.h"
 #include "audio/CMixDlg.h"
 #include "audio/MixSettings.h"
 #include "audio/MixSong.h"
@@ -70,8 +71,8 @@ bool CCantorixDlg::OnInitDialog() {
   // Without a working folder the defaults serve this session and nothing is
   // saved.
   if (haveWorkFolder) {
-    settingsStore_ =
-        std::make_unique<CConfigControl>(SettingsPath(), settings_.Bytes(), defaults.Bytes());
+    settingsStore_ = std::make_unique<CConfigControl>(
+        SettingsPath(), settings_.Bytes(), defaults.Bytes(), true, AppSettings::kEarlierSizes);
   }
   // A record from elsewhere may hold a mode the box does not list.
   if (settings_.mode < 0 || settings_.mode >= static_cast<int>(kModes.size())) {
@@ -571,7 +572,9 @@ void CCantorixDlg::OnEncodeMp3() {
   }
   DisableAll();
   const std::string mp3Path = WithoutExtension(mixWavPath_) + std::string(kMp3Ending);
-  if (programs_.EncodeMp3(ReadFixedField(settings_.mp3EncoderPath), mixWavPath_, mp3Path)) {
+  const SongProducts products(programs_, settings_.loudness);
+  if (products.MakeMp3(ReadFixedField(settings_.mp3EncoderPath), mixWavPath_, mp3Path,
+                       karaokeMidiPath_)) {
     SetButtons(7, 6, -1);
   } else {
     SetButtons(6, 5, -1);
@@ -586,9 +589,10 @@ void CCantorixDlg::OnMakeVideo() {
   CVideoDlg dialog(mixWavPath_, karaokeMidiPath_, settings_.videoBackgroundPath, videoPath_,
                    workFolder_);
   Ui().RunModal(dialog);
-  if (programs_.MakeVideo(mixWavPath_, karaokeMidiPath_, videoPath_,
-                          ReadFixedField(settings_.videoBackgroundPath), dialog.SongInfoPath(),
-                          OutsidePrograms::VideoCheck::AtOnce)) {
+  const SongProducts products(programs_, settings_.loudness);
+  if (products.MakeVideo(mixWavPath_, karaokeMidiPath_, videoPath_,
+                         ReadFixedField(settings_.videoBackgroundPath), dialog.SongInfoPath(),
+                         OutsidePrograms::VideoCheck::AtOnce)) {
     SetButtons(8, 7, -1);
   } else {
     SetButtons(7, 6, -1);

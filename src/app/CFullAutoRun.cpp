@@ -5,6 +5,7 @@
 #include "app/CCantorixDlg.h"
 #include "app/CVideoDlg.h"
 #include "app/OutsidePrograms.h"
+#include "app/SongProducts.h"
 #include "audio/MixSettings.h"
 #include "audio/MixSong.h"
 #include "foundation/FileHelpers.h"
@@ -118,10 +119,12 @@ std::string CFullAutoRun::RunFullAuto() {
   d.MixWavPath() = mixPath;
   std::string product = mixPath;
 
+  SongProducts products(d.Programs(), settings.loudness);
+  products.SetGivenCredits(given_);
   if (mode == kMp3) {
     Step(kMp3Stage);
     product = WithoutExtension(mixPath) + std::string(CCantorixDlg::kMp3Ending);
-    if (!d.Programs().EncodeMp3(ReadFixedField(settings.mp3EncoderPath), mixPath, product)) {
+    if (!products.MakeMp3(ReadFixedField(settings.mp3EncoderPath), mixPath, product, karaoke)) {
       return Finish(true);
     }
   } else if (mode == kVideo) {
@@ -130,9 +133,9 @@ std::string CFullAutoRun::RunFullAuto() {
     product = d.VideoPath();
     CVideoDlg video(mixPath, karaoke, settings.videoBackgroundPath, d.VideoPath(), d.WorkFolder());
     Ui().RunModal(video);
-    if (!d.Programs().MakeVideo(mixPath, karaoke, d.VideoPath(),
-                                ReadFixedField(settings.videoBackgroundPath), video.SongInfoPath(),
-                                OutsidePrograms::VideoCheck::Repeated)) {
+    if (!products.MakeVideo(mixPath, karaoke, d.VideoPath(),
+                            ReadFixedField(settings.videoBackgroundPath), video.SongInfoPath(),
+                            OutsidePrograms::VideoCheck::Repeated)) {
       return Finish(true);
     }
   }

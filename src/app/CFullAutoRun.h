@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/VocalPipeline.h"
+#include "video/SongCredits.h"
 
 namespace crx {
 
@@ -37,6 +38,8 @@ class CFullAutoRun {
   static bool OnFullAuto(CCantorixDlg& dialog, MelodyRangeChooser choose = {});
 
   void SetStepListener(StepListener listener) { onStep_ = std::move(listener); }
+  // Texts given for this run's MP3 tags, before the karaoke file's.
+  void SetGivenCredits(SongCredits credits) { given_ = std::move(credits); }
 
   // The whole run on the calling thread. Returns the path of the run's
   // product (mixed WAV, MP3 or video) when it was made, else empty.
@@ -51,6 +54,7 @@ class CFullAutoRun {
   CCantorixDlg& dialog_;
   MelodyRangeChooser choose_;
   StepListener onStep_;
+  SongCredits given_;
 };
 
 }  // namespace crx

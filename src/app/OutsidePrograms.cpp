@@ -211,10 +211,12 @@ bool OutsidePrograms::RenderAccompaniment(const std::string& temporaryMidiPath,
 }
 
 bool OutsidePrograms::EncodeMp3(const std::string& encoderPath, const std::string& mixWavPath,
-                                const std::string& mp3Path) const {
+                                const std::string& mp3Path, bool* finished) const {
+  if (finished != nullptr) *finished = false;
   if (encoderPath.empty()) return false;
   const Process::WaitOutcome outcome =
       Process::ShellOpen(encoderPath, Mp3Parameters(mixWavPath, mp3Path), waits_.mp3Ms);
+  if (finished != nullptr) *finished = outcome == Process::WaitOutcome::Finished;
   if (outcome == Process::WaitOutcome::StartFailed) return false;
   return FileExists(mp3Path) != 0;
 }

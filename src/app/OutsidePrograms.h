@@ -117,8 +117,9 @@ class OutsidePrograms {
                            const std::string& accompanimentWavPath) const;
   // Step 7: opens the encoder and waits 30 s at most. True when it started,
   // the wait did not fail (a time-out is none) and the MP3 exists. No message.
+  // finished: whether the encoder had ended when the wait did.
   bool EncodeMp3(const std::string& encoderPath, const std::string& mixWavPath,
-                 const std::string& mp3Path) const;
+                 const std::string& mp3Path, bool* finished = nullptr) const;
 
   enum class VideoCheck { AtOnce, Repeated };
   // Step 8 (AtOnce) and the automatic run (Repeated, with the warning for a

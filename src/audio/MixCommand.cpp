@@ -105,7 +105,8 @@ int RunMixCommand(const std::vector<std::string>& args) {
   AppSettings settings = defaults;
   std::string work;
   if (GetWorkFolder(work)) {
-    CConfigControl config(JoinPath(work, kAppSettingsFileName), settings.Bytes(), defaults.Bytes());
+    CConfigControl config(JoinPath(work, kAppSettingsFileName), settings.Bytes(), defaults.Bytes(),
+                          true, AppSettings::kEarlierSizes);
     config.SetSaveOnDestroy(false);
   }
   MixSettings mix = MixSettings::From(settings);

@@ -11,10 +11,18 @@
 
 namespace crx {
 
-// The main program's settings record, stored raw in "crx_setup.ini": 1084
+// The main program's settings record, stored raw in "crx_setup.ini": 1088
 // bytes, integers 32-bit little-endian, paths NUL-terminated in 260-byte
-// fields.
+// fields. Fields are only ever added at the end: a file of an earlier
+// record's length (kEarlierSizes) is read as far as it goes, the defaults
+// filling the rest, and an earlier program reads the front of a newer file.
 struct AppSettings {
+  // The loudness the MP3 and the video are brought to, in tenths of LUFS.
+  static constexpr int32_t kLoudnessOff = 0;
+  static constexpr int32_t kDefaultLoudness = -160;
+  static constexpr int32_t kLoudnessTenths = 10;
+  static constexpr std::array<size_t, 1> kEarlierSizes = {1084};
+
   std::array<char, kPathFieldSize> voiceProgramPath{};  // singing-voice program
   int32_t vocalVolume = 100;                            // percent
   int32_t accompanimentVolume = 100;
@@ -30,6 +38,7 @@ struct AppSettings {
   std::array<char, kPathFieldSize> soundEditorPath{};
   int32_t mode = 0;  // 0 manual, 1 automatic WAV, 2 automatic MP3, 3 automatic video
   std::array<char, kPathFieldSize> videoBackgroundPath{};
+  int32_t loudness = kDefaultLoudness;  // kLoudnessOff: as mixed
 
   std::span<uint8_t> Bytes() { return {reinterpret_cast<uint8_t*>(this), sizeof(AppSettings)}; }
   std::span<const uint8_t> Bytes() const {
@@ -44,7 +53,7 @@ struct AppSettings {
 };
 
 static_assert(std::endian::native == std::endian::little, "records are stored little-endian");
-static_assert(sizeof(AppSettings) == 1084);
+static_assert(sizeof(AppSettings) == 1088);
 static_assert(offsetof(AppSettings, vocalVolume) == 260);
 static_assert(offsetof(AppSettings, accompanimentVolume) == 264);
 static_assert(offsetof(AppSettings, mixVolume) == 268);
@@ -59,6 +68,7 @@ static_assert(offsetof(AppSettings, mp3EncoderPath) == 300);
 static_assert(offsetof(AppSettings, soundEditorPath) == 560);
 static_assert(offsetof(AppSettings, mode) == 820);
 static_assert(offsetof(AppSettings, videoBackgroundPath) == 824);
+static_assert(offsetof(AppSettings, loudness) == 1084);
 
 inline constexpr const char* kAppSettingsFileName = "crx_setup.ini";
 

@@ -14,7 +14,8 @@
 namespace crx {
 
 CConfigControl::CConfigControl(std::string path, std::span<uint8_t> record,
-                               std::span<const uint8_t> defaults, bool withDetail)
+                               std::span<const uint8_t> defaults, bool withDetail,
+                               std::span<const size_t> earlierSizes)
     : path_(std::move(path)), record_(record), withDetail_(withDetail) {
   if (FileExists(path_)) {
     int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
@@ -31,7 +32,9 @@ CConfigControl::CConfigControl(std::string path, std::span<uint8_t> record,
       size_t n = std::min(record_.size(), defaults.size());
       if (done < n)
         std::copy(defaults.begin() + done, defaults.begin() + n, record_.begin() + done);
-      GeneralErrorMsg(kGeneTooLarge);
+      const bool earlier =
+          std::find(earlierSizes.begin(), earlierSizes.end(), done) != earlierSizes.end();
+      if (!earlier) GeneralErrorMsg(kGeneTooLarge);
     }
     return;
   }

@@ -8,12 +8,15 @@ namespace crx {
 
 // Binds a settings file to a fixed-size record: fills the record from the
 // file (or from the defaults when there is none) on construction and writes
-// it back on destruction. The file holds exactly the record's bytes.
+// it back on destruction. The file holds exactly the record's bytes; a file
+// as long as an earlier form of the record (fields added since at its end)
+// is read as far as it goes, the defaults filling the rest.
 class CConfigControl {
  public:
   // withDetail: reports name the path (the main program) or not (the renderer).
+  // earlierSizes: the lengths of the record's earlier forms.
   CConfigControl(std::string path, std::span<uint8_t> record, std::span<const uint8_t> defaults,
-                 bool withDetail = true);
+                 bool withDetail = true, std::span<const size_t> earlierSizes = {});
   ~CConfigControl();
   CConfigControl(const CConfigControl&) = delete;
   CConfigControl& operator=(const CConfigControl&) = delete;

@@ -295,6 +295,28 @@ LyricSheet LyricSheet::FromTimedTexts(const std::vector<TimedText>& events, doub
   return sheet;
 }
 
+namespace {
+
+// The length of the quarter note that ends at the time (seconds from tick 0).
+double BeatBefore(const TempoMap& tempo, double seconds) {
+  constexpr int64_t kLastTick = int64_t{1} << 40;
+  int64_t low = 0;
+  int64_t high = kLastTick;
+  while (low < high) {  // the first tick at or after the time
+    const int64_t mid = low + (high - low) / 2;
+    if (tempo.Seconds(mid) < seconds) {
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
+  }
+  const int64_t from = std::max<int64_t>(low - tempo.Division(), 0);
+  const double beat = tempo.Seconds(from + tempo.Division()) - tempo.Seconds(from);
+  return beat > 0 ? beat : LyricSheet::kDefaultBeatSeconds;
+}
+
+}  // namespace
+
 LyricSheet LyricSheet::FromSong(const XfKaraokeData& song, int offsetMs, double lineRoomEms) {
   const MidiTrackData* lyrics = song.LyricTrack();
   if (lyrics == nullptr) return {};
@@ -327,7 +349,15 @@ LyricSheet LyricSheet::FromSong(const XfKaraokeData& song, int offsetMs, double 
     text.resize(std::min(text.size(), text.find('\0')));  // the text ends at a zero byte
     events.push_back({at, std::move(text), cue});
   }
-  return FromTimedTexts(events, trackEnd, lineRoomEms);
+  LyricSheet sheet = FromTimedTexts(events, trackEnd, lineRoomEms);
+  for (Page& page : sheet.pages_) {
+    for (Line& line : page.lines) {
+      if (!line.syllables.empty()) {
+        line.beatSeconds = BeatBefore(tempo, origin + line.syllables.front().start);
+      }
+    }
+  }
+  return sheet;
 }
 
 void LyricSheet::AddLine(Line line, double lineRoomEms) {

@@ -21,6 +21,8 @@ class LyricSheet {
   static constexpr size_t kLinesPerPage = 2;
   // The last lyric's wipe when nothing follows it in the track.
   static constexpr double kLastWipeSeconds = 1.0;
+  // A beat at 120 quarter notes a minute, where the song does not say.
+  static constexpr double kDefaultBeatSeconds = 0.5;
   // Lines of any width stay whole.
   static constexpr double kUnlimitedEms = std::numeric_limits<double>::infinity();
 
@@ -44,7 +46,9 @@ class LyricSheet {
     std::vector<Ruby> rubies;    // in order, never overlapping
     size_t indent = 0;           // in full-width characters
     std::vector<size_t> breaks;  // syllables a too wide line may start anew at
-    std::string Text() const;    // the syllables joined
+    // The length of a beat as the line starts, for counting the singer in.
+    double beatSeconds = kDefaultBeatSeconds;
+    std::string Text() const;  // the syllables joined
   };
   struct Page {
     std::vector<Line> lines;
@@ -65,7 +69,8 @@ class LyricSheet {
 
   // The lyric events and cue points of the song's "XFKM" track, timed by the
   // tempo map of its main track from the song's first note (of any channel),
-  // shifted by offsetMs. A song without lyrics gives an empty sheet.
+  // shifted by offsetMs; each line knows the beat it starts in. A song
+  // without lyrics gives an empty sheet.
   static LyricSheet FromSong(const XfKaraokeData& song, int offsetMs,
                              double lineRoomEms = kUnlimitedEms);
   // Lays out events in time order; trackEnd is when the lyric track ends.

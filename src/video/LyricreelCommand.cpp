@@ -17,6 +17,7 @@
 #include "platform/UiServices.h"
 #include "video/LyricSheet.h"
 #include "video/ScratchSpace.h"
+#include "video/SongCredits.h"
 #include "video/SubtitleScript.h"
 #include "video/TitleCard.h"
 #include "video/VideoEncoder.h"
@@ -31,11 +32,13 @@ constexpr const char* kUsage =
     "Usage: Lyricreel [--size WxH] [--offset-ms N] [--furigana none|file|all] MIXED.wav "
     "KARAOKE.mid VIDEO BACKGROUND SONG_INFO START_FOLDER\n"
     "  Makes the karaoke video of a mixed WAV: the background image (BMP, PNG or JPEG) for\n"
-    "  the WAV's whole length, a title card from the song-information file SONG_INFO, then\n"
+    "  the WAV's whole length, a title card from the song-information file SONG_INFO (what it\n"
+    "  leaves empty, or all when SONG_INFO is \"\", from KARAOKE.mid's information), then\n"
     "  the lyrics of KARAOKE.mid two lines at a time, wiped in time with the song.\n"
     "  VIDEO ends in .wmv (Windows Media Video 8 and Audio 2 in ASF) or .mp4 (H.264 and AAC).\n"
     "  A font ipag.ttf in START_FOLDER is used before the system's IPA Gothic.\n"
-    "  --size WxH      frame size in even numbers of pixels (default 640x480)\n"
+    "  --size WxH      frame size in even numbers of pixels (default 1280x720 for .mp4,\n"
+    "                  640x480 for .wmv)\n"
     "  --offset-ms N   moves the lyrics N milliseconds later (earlier when negative); the\n"
     "                  first note of the song is taken to sound at the start of the WAV\n"
     "  --furigana M    readings above the kanji: none; file, the readings the karaoke file\n"
@@ -45,6 +48,8 @@ constexpr const char* kUsage =
 
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
+constexpr int kHdWidth = 1280;
+constexpr int kHdHeight = 720;
 constexpr int kMinSide = 16;
 constexpr int kMaxSide = 4096;
 constexpr long long kMaxOffsetMs = 3600000;
@@ -169,8 +174,8 @@ struct Request {
   std::string background;
   std::string songInfo;
   std::string startFolder;
-  int width = kDefaultWidth;
-  int height = kDefaultHeight;
+  int width = 0;  // 0: the format's default
+  int height = 0;
   int offsetMs = 0;
   Furigana furigana = Furigana::All;
 };
@@ -183,8 +188,12 @@ int MakeVideo(const Request& r) {
   }
   const double seconds = WaveSeconds(r.wav);
   if (seconds <= 0) return 1;
+  const bool hd = format->Extension() == VideoFormat::kMp4Extension;
+  const int width = r.width > 0 ? r.width : hd ? kHdWidth : kDefaultWidth;
+  const int height = r.height > 0 ? r.height : hd ? kHdHeight : kDefaultHeight;
 
   LyricSheet sheet;
+  SongCredits credits;
   {
     if (r.karaoke.empty()) {
       Tell(kMsgKaraokeUnreadable, r.karaoke);
@@ -196,7 +205,8 @@ int MakeVideo(const Request& r) {
       return 1;
     }
     sheet = LyricSheet::FromSong(song, r.offsetMs,
-                                 SubtitleScript(r.width, r.height, seconds).LineRoomEms());
+                                 SubtitleScript(width, height, seconds).LineRoomEms());
+    credits = SongCredits::FromKaraoke(song);
   }
   if (r.furigana == Furigana::None) sheet.DropRubies();
   if (r.furigana == Furigana::All) {
@@ -204,7 +214,8 @@ int MakeVideo(const Request& r) {
     if (ime.Available()) sheet.AddReadings(ime);
   }
   if (sheet.Empty()) Tell(kMsgNoLyrics, r.karaoke);
-  const TitleCard card = TitleCard::FromSongInfo(r.songInfo);
+  TitleCard card = TitleCard::FromSongInfo(r.songInfo);
+  card.FillFrom(credits);
 
   StopSignals signals;
   const VideoEncoder encoder(*format);
@@ -222,7 +233,7 @@ int MakeVideo(const Request& r) {
     Tell(kMsgTemporaryFailed);
     return 1;
   }
-  const std::string script = SubtitleScript(r.width, r.height, seconds).Build(sheet, card);
+  const std::string script = SubtitleScript(width, height, seconds).Build(sheet, card);
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(script.data()),
                                        script.size());
   if (!WriteRecord(JoinPath(scratch.Folder(), VideoEncoder::kScriptName), bytes)) return 1;
@@ -231,11 +242,10 @@ int MakeVideo(const Request& r) {
   job.wavPath = Absolute(r.wav);
   job.outputPath = Absolute(partial);
   job.scratchFolder = scratch.Folder();
-  job.width = r.width;
-  job.height = r.height;
+  job.width = width;
+  job.height = height;
   job.durationSeconds = seconds;
-  job.whiteBackground =
-      !encoder.PrepareBackground(r.background, scratch.Folder(), r.width, r.height);
+  job.whiteBackground = !encoder.PrepareBackground(r.background, scratch.Folder(), width, height);
   if (job.whiteBackground) Tell(kMsgBackgroundUnreadable, r.background);
   if (StopSignals::Requested()) {
     Tell(kMsgEncodeStopped);

@@ -17,8 +17,11 @@ constexpr double kMarginShare = 0.05;      // of the width, left and right
 constexpr double kFirstLineShare = 0.76;   // baseline of a page's first line
 constexpr double kSecondLineShare = 0.90;  // and of its second
 constexpr double kTitleShare = 0.40;       // centre of the title
-constexpr double kCreditShares[] = {0.58, 0.68};
-constexpr double kOutlineDivisor = 160;  // outline width = height / 160
+constexpr double kCreditShares[] = {0.58, 0.68, 0.78};
+constexpr double kCountInDotScale = 0.45;  // dot size to its line's size
+constexpr double kCountInDotPitch = 1.2;   // dot centres apart, in dot sizes
+constexpr double kCountInDotRise = 1.6;    // dot bottoms over the baseline, in line sizes
+constexpr double kOutlineDivisor = 160;    // outline width = height / 160
 // The font's em over its font size: the renderer sizes a font by its
 // ascent and descent (IPAGothic: 2048 units per em, 1802 + 401 units).
 constexpr double kEmShare = 2048.0 / 2203.0;
@@ -41,6 +44,7 @@ constexpr std::string_view kWordJoiner = "\u2060";
 
 constexpr std::string_view kComposerLabel = "作曲 ";
 constexpr std::string_view kLyricistLabel = "作詞 ";
+constexpr std::string_view kArtistLabel = "歌 ";
 
 int Share(double share, int of) { return static_cast<int>(std::lround(share * of)); }
 
@@ -135,12 +139,39 @@ std::string SubtitleScript::Header() const {
   return h;
 }
 
+std::vector<SubtitleScript::CountIn> SubtitleScript::CountIns(const LyricSheet& sheet) {
+  std::vector<CountIn> out;
+  double previous = 0;  // the syllable before: the video's start for the first
+  const auto& pages = sheet.Pages();
+  for (size_t p = 0; p < pages.size(); ++p) {
+    if (pages[p].caption) continue;
+    for (size_t l = 0; l < pages[p].lines.size(); ++l) {
+      const LyricSheet::Line& line = pages[p].lines[l];
+      if (line.syllables.empty()) continue;
+      const double first = line.syllables.front().start;
+      const double count = kCountInBeats * line.beatSeconds;
+      // The count needs its beats and one more clear of the syllable before.
+      if (first - previous >= kCountInGapSeconds && first - previous >= count + line.beatSeconds &&
+          first - count >= 0) {
+        out.push_back({p, l, first - count, line.beatSeconds});
+      }
+      previous = line.syllables.back().start;
+    }
+  }
+  return out;
+}
+
 std::vector<SubtitleScript::Span> SubtitleScript::PageSpans(const LyricSheet& sheet) const {
   const auto& pages = sheet.Pages();
   std::vector<Span> spans(pages.size());
+  // A page whose first line is counted in shows a beat before the count.
+  std::vector<double> lead(pages.size(), kPageLeadSeconds);
+  for (const CountIn& c : CountIns(sheet)) {
+    if (c.line == 0) lead[c.page] = std::max(lead[c.page], (kCountInBeats + 1) * c.beat);
+  }
   int64_t earliest = 0;  // no page shows before the one before it has gone
   for (size_t i = 0; i < pages.size(); ++i) {
-    int64_t start = Centiseconds(pages[i].FirstStart() - kPageLeadSeconds);
+    int64_t start = Centiseconds(pages[i].FirstStart() - lead[i]);
     if (i > 0) start = std::max(start, Centiseconds(pages[i - 1].LastStart()));
     start = std::min(start, Centiseconds(pages[i].FirstStart()));
     start = Clamp(std::max(start, earliest));
@@ -173,6 +204,9 @@ std::string SubtitleScript::CardEvents(const TitleCard& card, int64_t end) const
   }
   if (!card.lyricist.empty()) {
     line(std::string(kLyricistLabel) + card.lyricist, kCreditShares[credit++], kCreditSizeShare);
+  }
+  if (!card.artist.empty()) {
+    line(std::string(kArtistLabel) + card.artist, kCreditShares[credit++], kCreditSizeShare);
   }
   return out;
 }
@@ -265,11 +299,34 @@ std::string SubtitleScript::CaptionEvent(const LyricSheet::Page& page, Span span
          EscapeText(text) + "\n";
 }
 
+std::string SubtitleScript::CountInEvents(const CountIn& count, const Place& place) const {
+  std::string out;
+  const int size =
+      std::max(kMinFontSize, static_cast<int>(std::lround(place.size * kCountInDotScale)));
+  const double pitch = size * kCountInDotPitch;
+  // Above the line and the readings over its first kanji.
+  const int y = place.baseline - static_cast<int>(std::lround(place.size * kCountInDotRise));
+  for (int dot = 0; dot < kCountInBeats; ++dot) {
+    const int64_t from = Clamp(Centiseconds(count.start));
+    const int64_t to = Clamp(Centiseconds(count.start + (dot + 1) * count.beat));
+    if (to <= from) continue;
+    const int x = place.left + static_cast<int>(std::lround((dot + 0.5) * pitch));
+    out += "Dialogue: 0," + Timestamp(from) + "," + Timestamp(to) + ",Lyric,,0,0,0,,{\\an2\\pos(" +
+           std::to_string(x) + "," + std::to_string(y) + ")\\fs" + std::to_string(size) + "\\1c" +
+           std::string(kUnsungColour) + "}" + std::string(kCountInDot) + "\n";
+  }
+  return out;
+}
+
 std::string SubtitleScript::Build(const LyricSheet& sheet, const TitleCard& card) const {
   std::string out = Header();
   const std::vector<Span> spans = PageSpans(sheet);
   out += CardEvents(card, spans.empty() ? duration_ : spans.front().start);
   const auto& pages = sheet.Pages();
+  const std::vector<CountIn> counts = CountIns(sheet);
+  for (const CountIn& c : counts) {
+    out += CountInEvents(c, PlaceOf(pages[c.page].lines[c.line], c.line));
+  }
   for (size_t p = 0; p < pages.size(); ++p) {
     if (spans[p].end <= spans[p].start) continue;
     if (pages[p].caption) {

@@ -24,6 +24,21 @@ class SubtitleScript {
   // long after its last syllable.
   static constexpr double kPageLeadSeconds = 1.5;
   static constexpr double kLastPageHoldSeconds = 1.0;
+  // A line that starts this long or longer after the syllable before it is
+  // counted in: kCountInBeats dots over its start, one going out a beat,
+  // the last as the line starts; its page shows a beat before the dots.
+  static constexpr double kCountInGapSeconds = 5.0;
+  static constexpr int kCountInBeats = 4;
+  static constexpr std::string_view kCountInDot = "●";
+
+  // A count-in: its first dot goes out at start + beat, its last at
+  // start + kCountInBeats beats, when the line starts.
+  struct CountIn {
+    size_t page = 0;
+    size_t line = 0;
+    double start = 0;
+    double beat = 0;
+  };
 
   // When each page is on screen, in centiseconds.
   struct Span {
@@ -37,6 +52,9 @@ class SubtitleScript {
   std::string Build(const LyricSheet& sheet, const TitleCard& card) const;
   // When each page of the sheet shows (clamped to the video).
   std::vector<Span> PageSpans(const LyricSheet& sheet) const;
+  // The lines counted in, in order: those after a long wait that have the
+  // room for the count before them.
+  static std::vector<CountIn> CountIns(const LyricSheet& sheet);
 
   // Lyric text made safe for a dialogue line: "{", "}" and "\" shown as
   // themselves, line breaks and other control characters dropped.
@@ -68,6 +86,7 @@ class SubtitleScript {
   std::string LineEvent(const LyricSheet::Line& line, const Place& place, Span span) const;
   std::string RubyEvents(const LyricSheet::Line& line, const Place& place, Span span) const;
   std::string CaptionEvent(const LyricSheet::Page& page, Span span) const;
+  std::string CountInEvents(const CountIn& count, const Place& place) const;
   // From the cursor (centiseconds) a wait until start, then a wipe until
   // end; the cursor moves on to the wipe's end.
   struct Step {

@@ -5,6 +5,7 @@
 #include "platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
+#include "video/SongCredits.h"
 #include "video/VideoMessages.h"
 #include "video/VideoText.h"
 
@@ -56,6 +57,13 @@ TitleCard TitleCard::FromSongInfo(const std::string& path) {
     return {};
   }
   return card;
+}
+
+void TitleCard::FillFrom(const SongCredits& credits) {
+  if (title.empty()) title = credits.title;
+  if (composer.empty()) composer = credits.composer;
+  if (lyricist.empty()) lyricist = credits.lyricist;
+  if (artist.empty()) artist = credits.artist;
 }
 
 }  // namespace crx

@@ -32,7 +32,7 @@ std::vector<std::string> VideoFormat::CodecArguments(int width, int height) cons
         kMinWmvKbps, std::lround(kWmvKbpsPerPixel * static_cast<double>(width) * height));
     args.insert(args.end(), {"-b:v", std::to_string(kbps) + "k"});
   } else {
-    args.insert(args.end(), {"-preset", "veryfast", "-crf", "20", "-tune", "stillimage"});
+    args.insert(args.end(), {"-preset", "superfast", "-crf", "20", "-tune", "stillimage"});
   }
   args.insert(args.end(), {"-c:a", std::string(audioEncoder_), "-b:a", kAudioKbps, "-ar",
                            kSampleRate, "-ac", kAudioChannels});

@@ -224,6 +224,12 @@ TEST_F(AutoCommandTest, Mp3OfASongInAFolderWithBlanksQuotesAndJapanese) {
 TEST_F(AutoCommandTest, BadInputGivesStatusOne) {
   EXPECT_EQ(Cantorix("--mode ogg x.mid"), 1);
   EXPECT_NE(errors.find("--mode is wav, mp3 or wmv"), std::string::npos);
+  for (const char* loudness : {"3", "-50", "loud", "-16x", ""}) {
+    EXPECT_EQ(Cantorix("--loudness '" + std::string(loudness) + "' " + test::ShellQuote(karaoke)),
+              1)
+        << loudness;
+    EXPECT_NE(errors.find("--loudness takes off or LUFS from -40 to -6"), std::string::npos);
+  }
   EXPECT_EQ(Cantorix("--singer /nonexistent/singer " + test::ShellQuote(karaoke)), 1);
   EXPECT_NE(errors.find("歌声合成のための外部プログラムを指定してください。"), std::string::npos);
   test::WriteFileBytes(songs.File("crash.sh"), "#!/bin/sh\nkill -SEGV $$\n");

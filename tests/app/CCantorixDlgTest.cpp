@@ -155,7 +155,10 @@ TEST_F(MainDialogTest, AWholeManualRunFollowsTheButtonTable) {
   for (const char* gone : {"vocal.mid", "vocal.wav", "song.wav"})
     EXPECT_FALSE(fs::exists(songs.File(gone))) << gone;
   EXPECT_TRUE(fs::exists(songs.File("mix.wav")));
-  EXPECT_TRUE(host.Messages().empty()) << host.Messages().front();
+  // The stand-in encoder copies the WAV: no MP3 to put tags in, and so said.
+  EXPECT_EQ(host.Messages(),
+            std::vector<std::string>{songs.File("mix.mp3") +
+                                     "はMP3ファイルではないので、タグを書けませんでした。"});
   EXPECT_EQ(host.DialogNames(),
             (std::vector<std::string>{"CMelodyDlg", "CLyricConvertDlg", "CExternalDlg", "CMixDlg",
                                       "CMP3Dlg", "CVideoDlg", "CRemoveDlg"}));
@@ -291,7 +294,7 @@ TEST_F(MainDialogTest, StartUpModeAndShutDown) {
   d.SelectMode(2);
   EXPECT_EQ(Buttons(d), "x r e A");
   dialog.reset();
-  EXPECT_EQ(test::ReadFileBytes(settingsPath).size(), 1084u);
+  EXPECT_EQ(test::ReadFileBytes(settingsPath).size(), sizeof(AppSettings));
   EXPECT_EQ(test::ReadFileBytes(settingsPath)[820], 2);
 
   // With the settings file: its mode; without any singer: the prompt.

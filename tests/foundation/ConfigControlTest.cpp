@@ -22,7 +22,7 @@ class ConfigControlTest : public ::testing::Test {
   AppSettings defaults = AppSettings::Defaults("/opt/crx");
 };
 
-TEST_F(ConfigControlTest, FirstStartUsesTheDefaultsAndWritesExactly1084Bytes) {
+TEST_F(ConfigControlTest, FirstStartUsesTheDefaultsAndWritesExactly1088Bytes) {
   AppSettings s;
   s.mode = 99;
   {
@@ -33,21 +33,22 @@ TEST_F(ConfigControlTest, FirstStartUsesTheDefaultsAndWritesExactly1084Bytes) {
     s.mode = 2;  // the mode box changed during the run
   }
   std::string bytes = test::ReadFileBytes(path);
-  ASSERT_EQ(bytes.size(), 1084u);
+  ASSERT_EQ(bytes.size(), 1088u);
   EXPECT_EQ(bytes.substr(820, 4), std::string("\x02\x00\x00\x00", 4));
+  EXPECT_EQ(bytes.substr(1084, 4), std::string("\x60\xff\xff\xff", 4));  // -16.0 LUFS
   EXPECT_EQ(bytes.substr(260, 4), std::string("\x64\x00\x00\x00", 4));
   EXPECT_EQ(bytes.substr(284, 16), std::string("\x01\0\0\0\x01\0\0\0\x01\0\0\0\0\0\0\0", 16));
   EXPECT_TRUE(host.Messages().empty());
 }
 
 TEST_F(ConfigControlTest, AFileOfExactSizeIsUsedUnchanged) {
-  std::string bytes(1084, '\0');
+  std::string bytes(sizeof(AppSettings), '\0');
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
   test::WriteFileBytes(path, bytes);
   AppSettings s;
   {
     CConfigControl config(path, s.Bytes(), defaults.Bytes());
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.Bytes().data()), 1084), bytes);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.Bytes().data()), bytes.size()), bytes);
   }
   EXPECT_EQ(test::ReadFileBytes(path), bytes);
   EXPECT_TRUE(host.Messages().empty());
@@ -64,6 +65,38 @@ TEST_F(ConfigControlTest, AShortFileReportsAndKeepsTheBytesRead) {
   config.SetSaveOnDestroy(false);
 }
 
+TEST_F(ConfigControlTest, AFileOfTheEarlierRecordKeepsItsFieldsAndGetsTheNewOnesDefaults) {
+  // As the program wrote it before the loudness was added: 1084 bytes.
+  AppSettings old = defaults;
+  old.mixVolume = 55;
+  old.mode = 3;
+  WriteFixedField(old.videoBackgroundPath, "/home/u/bg.png");
+  const std::string bytes(reinterpret_cast<const char*>(old.Bytes().data()), 1084);
+  test::WriteFileBytes(path, bytes);
+  AppSettings s;
+  {
+    CConfigControl config(path, s.Bytes(), defaults.Bytes(), true, AppSettings::kEarlierSizes);
+    EXPECT_EQ(config.BytesLoaded(), 1084u);
+    EXPECT_EQ(s.mixVolume, 55);
+    EXPECT_EQ(s.mode, 3);
+    EXPECT_EQ(ReadFixedField(s.videoBackgroundPath), "/home/u/bg.png");
+    EXPECT_EQ(s.loudness, AppSettings::kDefaultLoudness);
+    s.loudness = -140;
+  }
+  EXPECT_TRUE(host.Messages().empty());
+  // Saved whole, its front as an earlier program reads it.
+  const std::string saved = test::ReadFileBytes(path);
+  ASSERT_EQ(saved.size(), sizeof(AppSettings));
+  EXPECT_EQ(saved.substr(0, 1084), bytes);
+
+  // Any other short length is still reported.
+  test::WriteFileBytes(path, bytes.substr(0, 1000));
+  AppSettings t;
+  CConfigControl config(path, t.Bytes(), defaults.Bytes(), true, AppSettings::kEarlierSizes);
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{FormatGeneralError(kGeneTooLarge)});
+  config.SetSaveOnDestroy(false);
+}
+
 TEST_F(ConfigControlTest, ALongerFileUsesItsFirstBytesAndIsTruncatedAtTheNextSave) {
   std::string bytes(2000, 'z');
   test::WriteFileBytes(path, bytes);
@@ -72,12 +105,12 @@ TEST_F(ConfigControlTest, ALongerFileUsesItsFirstBytesAndIsTruncatedAtTheNextSav
     CConfigControl config(path, s.Bytes(), defaults.Bytes());
     EXPECT_EQ(s.voiceProgramPath[0], 'z');
   }
-  EXPECT_EQ(test::ReadFileBytes(path), std::string(1084, 'z'));
+  EXPECT_EQ(test::ReadFileBytes(path), std::string(sizeof(AppSettings), 'z'));
   EXPECT_TRUE(host.Messages().empty());
 }
 
 TEST_F(ConfigControlTest, AFailedWriteKeepsTheOldFile) {
-  std::string old(1084, 'o');
+  std::string old(sizeof(AppSettings), 'o');
   test::WriteFileBytes(path, old);
   // The temporary file cannot be created where a folder of its name stands.
   ASSERT_EQ(mkdir((path + ".tmp").c_str(), 0755), 0);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -245,8 +246,15 @@ TEST(LyricSheetTest, LabelPartsBecomeCaptionsAndRemarksAndPlaceholdersAreLeftOut
   EXPECT_EQ(intro.end, 1.5);
   EXPECT_EQ(sheet.Pages()[2].lines[0].syllables[0].end, 8);
 
-  // Captions show centred between the lines in the title's colours, unwiped.
-  const auto lines = Dialogues(SubtitleScript(640, 480, 15).Build(sheet, {}));
+  // Captions show centred between the lines in the title's colours, unwiped;
+  // the line after the interlude is counted in, four dots over 2 s.
+  auto lines = Dialogues(SubtitleScript(640, 480, 15).Build(sheet, {}));
+  const auto dots = std::stable_partition(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.find("●") == std::string::npos;
+  });
+  ASSERT_EQ(lines.end() - dots, 4);
+  EXPECT_EQ(dots->substr(0, 34), "Dialogue: 0,0:00:10.00,0:00:10.50,");
+  lines.erase(dots, lines.end());
   EXPECT_EQ(lines.front(),
             "Dialogue: 0,0:00:00.00,0:00:02.50,Title,,0,0,0,,{\\an5\\pos(320,398)\\fs43}イントロ");
   for (const std::string& l : lines) {

@@ -202,6 +202,52 @@ TEST_F(LyricreelCommandTest, Mp4AtAnotherSizeKeepsTheImageProportionsAndTheWavLe
   EXPECT_LT(at(640, 200)[2], 60);
 }
 
+TEST_F(LyricreelCommandTest, AnMp4IsHdWithTheKaraokeFilesCardAndCountsALateLineIn) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  // A note at 0 s, the first line at 4 s, the second, on a page of its own,
+  // 9.5 s after the first line's last syllable: counted in from 12 to 14 s.
+  XfFileBuilder b;
+  b.Tempo(0, 500000).Note(0, 1, 48, 100, 480);
+  b.LyricsUtf8(3840, 240, {"あ", "い", "う/"}).LyricsUtf8(13440, 240, {"<え", "お"});
+  b.XfihText(XfFileBuilder::Cp932("$XFln:L1:春の歌:山田作曲:川口作詞::森歌手:"));
+  const std::string song = b.WriteTo(tmp.File("late.mid"));
+  const std::string video = out + "/late.mp4";
+  ASSERT_EQ(Run({Wav(15), song, video, "", "", tmp.Path()}), 0);
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{Message(kMsgBackgroundUnreadable, "")});
+  const test::VideoProbe probe = test::ProbeVideo(video);
+  EXPECT_EQ(probe.width, 1280);
+  EXPECT_EQ(probe.height, 720);
+
+  // Blue dots in the strip over the second line's start.
+  auto dots = [&](double seconds) {
+    const auto pixels = test::FramePixels(video, seconds);
+    if (pixels.size() != 1280u * 720 * 3) return -1;
+    int count = 0;
+    for (int y = 380; y < 460; ++y) {
+      for (int x = 40; x < 320; ++x) {
+        const unsigned char* p = &pixels[(static_cast<size_t>(y) * 1280 + x) * 3];
+        if (p[2] > p[0] + 60) ++count;
+      }
+    }
+    return count;
+  };
+  const int before = dots(11.8);
+  const int four = dots(12.25);
+  const int one = dots(13.75);
+  const int after = dots(14.25);
+  EXPECT_EQ(before, 0);
+  EXPECT_GT(one, 30);
+  EXPECT_NEAR(static_cast<double>(four) / one, 4.0, 0.8) << four << " " << one;
+  EXPECT_EQ(after, 0);
+  EXPECT_EQ(dots(3.0), 0);  // the first line waits only 4 s: no count
+
+  // No song-information file: the karaoke file's title and names.
+  const auto card = test::FrameText(video, 1.0);
+  if (!card) GTEST_SKIP() << "tesseract or convert is not installed";
+  EXPECT_GE(test::ShareRead("春の歌", *card), 0.6) << *card;
+  EXPECT_GE(test::ShareRead("作曲山田作曲作詞川口作詞歌森歌手", *card), 0.6) << *card;
+}
+
 TEST_F(LyricreelCommandTest, ABrokenBackgroundOrMissingLyricsStillGiveAVideo) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
   const std::string image = tmp.File("broken.jpg");

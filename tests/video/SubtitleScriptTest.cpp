@@ -138,7 +138,7 @@ TEST_F(SubtitleScriptTest, PagesShowBeforeTheirFirstSyllableAndTheCardUntilTheFi
   EXPECT_EQ(spans[1].end, 600);
   EXPECT_EQ(spans[2].end, 840);  // 1 s after the last wipe, cut at the end
 
-  TitleCard card{"ふるさと", "岡野貞一", ""};
+  TitleCard card{"ふるさと", "岡野貞一", "", ""};
   const auto lines = Dialogues(script.Build(sheet, card));
   EXPECT_EQ(lines.at(0),
             "Dialogue: 0,0:00:00.00,0:00:01.50,Title,,0,0,0,,{\\an5\\pos(320,192)\\fs48}ふるさと");
@@ -149,7 +149,7 @@ TEST_F(SubtitleScriptTest, PagesShowBeforeTheirFirstSyllableAndTheCardUntilTheFi
 
   // Without lyrics the card stays to the end; a long line is made to fit.
   const auto alone =
-      Dialogues(SubtitleScript(640, 480, 8.4).Build({}, {std::string(30, 'W') + "あ", "", ""}));
+      Dialogues(SubtitleScript(640, 480, 8.4).Build({}, {std::string(30, 'W') + "あ", "", "", ""}));
   ASSERT_EQ(alone.size(), 1u);
   EXPECT_EQ(alone[0].substr(0, 53), "Dialogue: 0,0:00:00.00,0:00:08.40,Title,,0,0,0,,{\\an5");
   // 576 px for 16 ems, each 2048 / 2203 of the size.
