@@ -13,8 +13,11 @@ namespace {
 constexpr size_t kLnSongName = 1;
 constexpr size_t kLnComposer = 2;
 constexpr size_t kLnLyricist = 3;
+constexpr size_t kLnPerformer = 5;
+constexpr size_t kHdDate = 0;
 constexpr size_t kHdComposer = 6;
 constexpr size_t kHdLyricist = 7;
+constexpr size_t kHdPerformer = 9;
 
 std::vector<std::string_view> SplitFields(std::string_view text) {
   std::vector<std::string_view> fields;
@@ -46,9 +49,12 @@ void XfSongInformation::Merge(std::string_view text) {
     Fill(title, fields, kLnSongName);
     Fill(composer, fields, kLnComposer);
     Fill(lyricist, fields, kLnLyricist);
+    Fill(performer, fields, kLnPerformer);
   } else {
     Fill(composer, fields, kHdComposer);
     Fill(lyricist, fields, kHdLyricist);
+    Fill(performer, fields, kHdPerformer);
+    Fill(date, fields, kHdDate);
   }
 }
 

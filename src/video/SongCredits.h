@@ -6,6 +6,7 @@
 namespace crx {
 
 class XfKaraokeData;
+struct XfSongInformation;
 
 // Who made a song and when, as UTF-8 texts without blanks at either end:
 // what the title card shows and the MP3's tags carry.
@@ -26,6 +27,8 @@ struct SongCredits {
   // lyricist, arranger, performer, ...) for what it leaves empty; the year is
   // the date's first four digits.
   static SongCredits FromKaraoke(const XfKaraokeData& song);
+  // The header's fields shown: UTF-8, blanks trimmed, the year of its date.
+  static SongCredits FromInformation(const XfSongInformation& info);
   // The fields of the "XFln:" or "XFhd:" text (a "$" before it is allowed)
   // that are still empty here.
   void Merge(std::string_view cp932);
