@@ -1,0 +1,296 @@
+#include "singer/CPhraseScore.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace crx {
+namespace {
+
+const std::string kSilence(CDiphoneTable::kSilence);
+// A short vowel that leads into a moraic nasal the voice cannot start from
+// silence.
+const std::string kNasalLead = "u";
+
+bool IsNasalPhone(const std::string& phone) {
+  static const std::string kNasals[] = {"N", "N:", "m:", "n:", "n1:", "G:"};
+  return std::find(std::begin(kNasals), std::end(kNasals), phone) != std::end(kNasals);
+}
+
+CPitchCurve::Segment SegmentOf(const ScoreNote& note, double from) {
+  CPitchCurve::Segment s;
+  s.from = from;
+  s.hz = note.hz;
+  s.vibratoFrom = note.vibratoFrom;
+  s.vibratoCents = note.vibratoCents;
+  s.vibratoRate = note.vibratoRate;
+  return s;
+}
+
+}  // namespace
+
+CPhraseScore::CPhraseScore(DiphoneVoice voice, std::span<const ScoreNote> notes, int sampleRate)
+    : voice_(voice), curve_(0, sampleRate) {
+  MakeUnits(notes);
+  if (units_.empty()) return;
+  ChoosePhones();
+  Place();
+  origin_ = units_.front().onsetStart - kLeadSilenceSeconds;
+  curve_ = CPitchCurve(origin_, sampleRate);
+  Lay();
+}
+
+void CPhraseScore::MakeUnits(std::span<const ScoreNote> notes) {
+  using Kind = ScoreNote::Kind;
+  for (const ScoreNote& note : notes) {
+    if (note.kind == Kind::Hold && !units_.empty() && units_.back().kind != Kind::Closure &&
+        note.start - units_.back().end < kLegatoGapSeconds) {
+      Unit& held = units_.back();
+      held.end = std::max(held.end, note.end);
+      held.segments.push_back(SegmentOf(note, note.start));
+      continue;
+    }
+    Unit u;
+    u.kind = note.kind;
+    u.mora = note.mora;
+    if (note.kind == Kind::Hold) {
+      u.kind = note.mora.onset == CMbrolaPhonemes::kNasal ? Kind::Nasal : Kind::Mora;
+    }
+    u.start = note.start;
+    u.end = note.end;
+    u.segments.push_back(SegmentOf(note, note.start));
+    units_.push_back(std::move(u));
+  }
+  for (size_t i = 0; i + 1 < units_.size(); ++i) {
+    Unit& u = units_[i];
+    u.end = std::min(u.end, units_[i + 1].start);
+    u.legatoNext = units_[i + 1].start - u.end < kLegatoGapSeconds;
+  }
+}
+
+bool CPhraseScore::Joins(const std::string& from, const std::vector<std::string>& phones) const {
+  const std::string* previous = &from;
+  for (const std::string& p : phones) {
+    if (!CDiphoneTable::Has(voice_, *previous, p)) return false;
+    previous = &p;
+  }
+  return true;
+}
+
+void CPhraseScore::ChoosePhones() {
+  using Kind = ScoreNote::Kind;
+  std::string previous = kSilence;
+  for (size_t i = 0; i < units_.size(); ++i) {
+    Unit& u = units_[i];
+    if (i > 0 && !units_[i - 1].legatoNext) previous = kSilence;
+    if (u.kind == Kind::Closure) {
+      u.nucleus = kSilence;
+      previous = kSilence;
+      continue;
+    }
+    if (u.kind == Kind::Nasal) {
+      // What the nasal leads into decides its place.
+      std::vector<std::string> next;
+      if (u.legatoNext && i + 1 < units_.size()) {
+        const Unit& n = units_[i + 1];
+        if (n.kind == Kind::Mora) {
+          for (const auto& onset : CMbrolaPhonemes::Onsets(voice_, n.mora, true))
+            next.push_back(onset.empty() ? std::string(1, n.mora.vowel) : onset.front());
+        } else if (n.kind == Kind::Nasal) {
+          next = CMbrolaPhonemes::Nasals(voice_, kSilence);
+        }
+      }
+      if (next.empty()) next.push_back(kSilence);
+      const std::vector<std::string> nasals = CMbrolaPhonemes::Nasals(voice_, next.front());
+      int best = -1;
+      bool bridged = false;
+      for (size_t k = 0; k < nasals.size() && best < 1; ++k) {
+        const std::string& n = nasals[k];
+        const bool direct = CDiphoneTable::Has(voice_, previous, n);
+        const bool bridge = !direct && Joins(previous, {kNasalLead, n});
+        if (!direct && !bridge) continue;
+        const bool leads = std::any_of(next.begin(), next.end(), [&](const std::string& f) {
+          return CDiphoneTable::Has(voice_, n, f);
+        });
+        if (best < 0 || leads) {
+          u.nucleus = n;
+          bridged = bridge;
+          best = leads ? 1 : 0;
+        }
+      }
+      if (best < 0) u.nucleus = nasals.front();
+      if (bridged) u.onset = {kNasalLead};
+      previous = u.nucleus;
+      continue;
+    }
+    const bool afterPause = previous == kSilence || IsNasalPhone(previous);
+    const std::vector<std::string> vowels = CMbrolaPhonemes::Vowels(voice_, u.mora.vowel);
+    bool found = false;
+    // First as it is, then after a short silence.
+    for (int pass = 0; pass < 2 && !found; ++pass) {
+      const bool bridge = pass == 1;
+      if (bridge && (previous == kSilence || !CDiphoneTable::Has(voice_, previous, kSilence)))
+        continue;
+      const auto onsets = CMbrolaPhonemes::Onsets(voice_, u.mora, afterPause || bridge);
+      for (size_t k = 0; k < onsets.size() && !found; ++k) {
+        for (const std::string& v : vowels) {
+          std::vector<std::string> phones = onsets[k];
+          phones.push_back(v);
+          if (!Joins(bridge ? kSilence : previous, phones)) continue;
+          phones.pop_back();
+          if (bridge) phones.insert(phones.begin(), kSilence);
+          u.onset = std::move(phones);
+          u.nucleus = v;
+          found = true;
+          break;
+        }
+      }
+    }
+    if (!found) {
+      // Nothing joins: the first way, and the synthesizer's silence where it
+      // does not.
+      u.onset = CMbrolaPhonemes::Onsets(voice_, u.mora, afterPause).front();
+      u.nucleus = vowels.front();
+    }
+    previous = u.nucleus;
+  }
+}
+
+void CPhraseScore::Place() {
+  using Kind = ScoreNote::Kind;
+  for (size_t i = 0; i < units_.size(); ++i) {
+    Unit& u = units_[i];
+    double nominal = 0;
+    for (const std::string& p : u.onset) nominal += CMbrolaPhonemes::OnsetSeconds(p);
+    double available = nominal;
+    if (i > 0) {
+      const Unit& before = units_[i - 1];
+      if (!before.legatoNext) {
+        available = u.start - before.end - kShortestPhoneSeconds;
+      } else if (before.kind == Kind::Closure) {
+        available = u.start - before.start - kShortestPhoneSeconds;
+      } else {
+        available = kOnsetShareOfPrevious * (u.start - before.start);
+      }
+    }
+    const double scale =
+        nominal > available && nominal > 0 ? std::max(0.0, available) / nominal : 1;
+    double lead = 0;
+    u.onsetLengths.clear();
+    for (const std::string& p : u.onset) {
+      const double length =
+          std::max(kShortestPhoneSeconds, CMbrolaPhonemes::OnsetSeconds(p) * scale);
+      u.onsetLengths.push_back(length);
+      lead += length;
+    }
+    u.onsetStart = u.start - lead;
+  }
+  for (size_t i = 0; i < units_.size(); ++i) {
+    Unit& u = units_[i];
+    if (u.legatoNext && i + 1 < units_.size()) {
+      u.nucleusEnd = units_[i + 1].onsetStart;
+    } else if (u.kind != Kind::Closure &&
+               u.end - kReleaseSeconds - u.start >= kShortestPhoneSeconds) {
+      u.nucleusEnd = u.end - kReleaseSeconds;
+    } else {
+      u.nucleusEnd = u.end;
+    }
+    u.nucleusEnd = std::max(u.nucleusEnd, u.start + kShortestPhoneSeconds);
+  }
+}
+
+void CPhraseScore::Lay() {
+  using Kind = ScoreNote::Kind;
+  std::vector<ScorePhone> laid;
+  auto push = [&](const std::string& symbol, double from, double to) {
+    if (to > from) laid.push_back({symbol, from, to});
+  };
+  push(kSilence, origin_, units_.front().onsetStart);
+  for (size_t i = 0; i < units_.size(); ++i) {
+    const Unit& u = units_[i];
+    double t = u.onsetStart;
+    for (size_t k = 0; k < u.onset.size(); ++k) {
+      push(u.onset[k], t, t + u.onsetLengths[k]);
+      t += u.onsetLengths[k];
+    }
+    const double length = u.nucleusEnd - u.start;
+    double highest = 0;
+    for (const CPitchCurve::Segment& s : u.segments) highest = std::max(highest, s.hz);
+    if (u.kind == Kind::Closure) {
+      push(kSilence, u.start, u.nucleusEnd);
+    } else if (u.kind == Kind::Nasal) {
+      const double longest = highest > 0 ? kMostNasalPeriods / highest : length;
+      push(u.nucleus, u.start, u.start + std::min(length, longest));
+      push(kSilence, u.start + std::min(length, longest), u.nucleusEnd);
+    } else if (length > kSplitFromSeconds && CDiphoneTable::Has(voice_, u.nucleus, u.nucleus)) {
+      const std::string body = CMbrolaPhonemes::BodyOf(voice_, u.nucleus);
+      const double bodyFrom = u.start + kHeadSeconds;
+      const double bodyTo = u.nucleusEnd - kTailSeconds;
+      const double pieces = std::ceil((bodyTo - bodyFrom) / kLongestPieceSeconds);
+      const double piece = (bodyTo - bodyFrom) / pieces;
+      push(u.nucleus, u.start, bodyFrom);
+      for (int k = 0; k < static_cast<int>(pieces); ++k) {
+        // A long body symbol alternates with the vowel, whose join to
+        // itself may dip where the body's does.
+        const std::string& symbol = k % 2 == 1 ? u.nucleus : body;
+        push(symbol, bodyFrom + k * piece,
+             k + 1 == static_cast<int>(pieces) ? bodyTo : bodyFrom + (k + 1) * piece);
+      }
+      push(u.nucleus, bodyTo, u.nucleusEnd);
+    } else {
+      push(u.nucleus, u.start, u.nucleusEnd);
+    }
+    if (u.kind != Kind::Closure) {
+      const double soundEnd =
+          u.legatoNext && i + 1 < units_.size() ? units_[i + 1].onsetStart : u.end;
+      sounding_.emplace_back(u.onsetStart, std::max(soundEnd, u.nucleusEnd));
+      sung_.emplace_back(u.start, std::min(u.nucleusEnd, std::max(u.end, u.start)));
+      for (size_t k = 0; k < u.segments.size(); ++k) {
+        CPitchCurve::Segment s = u.segments[k];
+        if (k == 0) s.from = u.onsetStart;
+        curve_.Add(s);
+      }
+    }
+    if (!u.legatoNext || i + 1 == units_.size()) {
+      const double to = i + 1 < units_.size()
+                            ? units_[i + 1].onsetStart
+                            : std::max(u.end, u.nucleusEnd) + kTrailSilenceSeconds;
+      push(kSilence, u.nucleusEnd, to);
+    }
+  }
+  // Neighbouring silences become one; a phone too short to keep gives its
+  // time to the phone before it.
+  for (ScorePhone& p : laid) {
+    if (!phones_.empty() && phones_.back().symbol == kSilence && p.symbol == kSilence) {
+      phones_.back().end = p.end;
+    } else if (!phones_.empty() && p.end - p.start < kShortestPhoneSeconds) {
+      phones_.back().end = p.end;
+    } else if (!phones_.empty() &&
+               phones_.back().end - phones_.back().start < kShortestPhoneSeconds) {
+      phones_.back().symbol = p.symbol;
+      phones_.back().end = p.end;
+    } else {
+      phones_.push_back(p);
+    }
+  }
+  for (size_t i = 0; i + 1 < phones_.size(); ++i) {
+    const std::string& a = phones_[i].symbol;
+    const std::string& b = phones_[i + 1].symbol;
+    if (CDiphoneTable::Has(voice_, a, b)) continue;
+    const std::string pair = a + "-" + b;
+    if (std::find(unjoined_.begin(), unjoined_.end(), pair) == unjoined_.end())
+      unjoined_.push_back(pair);
+  }
+}
+
+std::vector<PhoPhone> CPhraseScore::PhoPhones() const {
+  std::vector<PhoPhone> out;
+  out.reserve(phones_.size());
+  for (const ScorePhone& p : phones_) {
+    PhoPhone phone{p.symbol, p.end - p.start, {}};
+    if (p.symbol != kSilence) phone.points = curve_.Points(p.start, p.end);
+    out.push_back(std::move(phone));
+  }
+  return out;
+}
+
+}  // namespace crx
