@@ -44,6 +44,23 @@ constexpr OnsetLength kOnsetLengths[] = {
     {"w", 0.05}, {"v", 0.06},  {"ng", 0.06}, {"_", 0.02},  {"u", 0.04}};
 constexpr double kDefaultOnsetSeconds = 0.06;
 
+// Voicing of the vowel after a voiceless onset (or of a bare vowel, phone
+// ""), measured from the requested vowel start (seconds): after a vowel and
+// after silence. Lags under 8 ms are left alone.
+struct OnsetLag {
+  DiphoneVoice voice;
+  std::string_view phone;
+  double medial;
+  double initial;
+};
+constexpr OnsetLag kOnsetLags[] = {
+    {DiphoneVoice::Jp1, "", 0.0, 0.04},      {DiphoneVoice::Jp2, "", 0.0, 0.012},
+    {DiphoneVoice::Jp1, "k", 0.010, 0.008},   {DiphoneVoice::Jp1, "S", 0.016, 0.015},
+    {DiphoneVoice::Jp1, "tS", 0.031, 0.029},  {DiphoneVoice::Jp1, "ts", 0.023, 0.014},
+    {DiphoneVoice::Jp2, "S", -0.010, -0.019}, {DiphoneVoice::Jp2, "s", -0.010, -0.010},
+    {DiphoneVoice::Jp3, "k", -0.012, -0.021}, {DiphoneVoice::Jp3, "t", 0.0, -0.022},
+    {DiphoneVoice::Jp3, "s", 0.0, -0.008}};
+
 // The long vowel mark of the voice whose symbols carry one.
 constexpr std::string_view kLongMark = ":";
 
@@ -172,17 +189,29 @@ std::vector<std::string> CMbrolaPhonemes::Nasals(DiphoneVoice voice, std::string
   auto in = [&](auto& set) {
     return std::find(std::begin(set), std::end(set), next) != std::end(set);
   };
-  if (in(kLabial)) return {"m:", plain};
-  if (in(kAlveolar)) return {"n:", plain};
-  if (next == "n1") return {"n1:", plain};
-  if (in(kVelar)) return {"G:", plain};
-  return {plain};
+  std::string place = plain;
+  if (in(kLabial)) place = "m:";
+  if (in(kAlveolar)) place = "n:";
+  if (next == "n1") place = "n1:";
+  if (in(kVelar)) place = "G:";
+  // The other places after the right one, for what the right one cannot
+  // lead into.
+  std::vector<std::string> out = {place};
+  for (const char* other : {"N:", "n:", "m:", "G:", "n1:"})
+    if (other != place) out.emplace_back(other);
+  return out;
 }
 
 double CMbrolaPhonemes::OnsetSeconds(std::string_view phone) {
   for (const OnsetLength& row : kOnsetLengths)
     if (row.phone == phone) return row.seconds;
   return kDefaultOnsetSeconds;
+}
+
+double CMbrolaPhonemes::VoicingLag(DiphoneVoice voice, std::string_view phone, bool afterPause) {
+  for (const OnsetLag& row : kOnsetLags)
+    if (row.voice == voice && row.phone == phone) return afterPause ? row.initial : row.medial;
+  return 0;
 }
 
 }  // namespace crx

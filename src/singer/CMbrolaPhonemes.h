@@ -46,6 +46,10 @@ class CMbrolaPhonemes {
   static std::vector<std::string> Nasals(DiphoneVoice voice, std::string_view next);
   // Nominal length in seconds of an onset phone said before the beat.
   static double OnsetSeconds(std::string_view phone);
+  // How late (seconds; early when negative) the voice starts the vowel
+  // after the onset phone before it, as measured on its recordings; the
+  // phone's end is moved by as much so that the vowel sounds on the beat.
+  static double VoicingLag(DiphoneVoice voice, std::string_view phone, bool afterPause);
 };
 
 }  // namespace crx

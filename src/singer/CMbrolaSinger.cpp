@@ -206,6 +206,10 @@ bool CMbrolaSinger::Sing(std::vector<float>& track, SampleSpans& sounding, Sampl
                         list + "; they are sung as silence");
   }
   for (const std::string& f : failed) problems_.push_back("the phrase at " + f);
+  if (phraseCount_ > 0 && failed.size() == phraseCount_) {
+    error_ = "no phrase could be sung";
+    return false;
+  }
   return true;
 }
 

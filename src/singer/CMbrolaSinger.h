@@ -36,7 +36,7 @@ class CMbrolaSinger {
   CMbrolaSinger(const SingerSequence& sequence, DiphoneVoice voice);
 
   bool Ready() const { return voice_.Ready(); }
-  const std::string& Error() const { return voice_.Error(); }
+  const std::string& Error() const { return error_.empty() ? voice_.Error() : error_; }
 
   // The notes of the sequence as the phrases sing them, in time order, with
   // where each phrase starts (exposed for tests).
@@ -44,9 +44,9 @@ class CMbrolaSinger {
   static std::vector<std::pair<size_t, size_t>> Phrases(const std::vector<ScoreNote>& notes);
 
   // Sings into the track (at kSampleRate, already as long as the sequence)
-  // and gives where it sounds and where its notes are sung. False only when
-  // the synthesizer cannot run at all; a phrase that fails is left silent
-  // and told of in Problems().
+  // and gives where it sounds and where its notes are sung. A phrase that
+  // fails is left silent and told of in Problems(); false when the
+  // synthesizer cannot run at all or no phrase could be sung.
   bool Sing(std::vector<float>& track, SampleSpans& sounding, SampleSpans& sung);
 
   // What went wrong or was changed, in plain words, each once.
@@ -60,6 +60,7 @@ class CMbrolaSinger {
   const SingerSequence& sequence_;
   DiphoneVoice id_;
   CMbrolaVoice voice_;
+  std::string error_;
   std::vector<std::string> problems_;
   std::vector<std::string> unknown_;
   double synthesisSeconds_ = 0;

@@ -89,18 +89,23 @@ void CPhraseScore::ChoosePhones() {
     }
     if (u.kind == Kind::Nasal) {
       // What the nasal leads into decides its place.
-      std::vector<std::string> next;
+      std::vector<std::vector<std::string>> next;
       if (u.legatoNext && i + 1 < units_.size()) {
         const Unit& n = units_[i + 1];
         if (n.kind == Kind::Mora) {
-          for (const auto& onset : CMbrolaPhonemes::Onsets(voice_, n.mora, true))
-            next.push_back(onset.empty() ? std::string(1, n.mora.vowel) : onset.front());
+          for (auto onset : CMbrolaPhonemes::Onsets(voice_, n.mora, true)) {
+            for (const std::string& v : CMbrolaPhonemes::Vowels(voice_, n.mora.vowel)) {
+              next.push_back(onset);
+              next.back().push_back(v);
+            }
+          }
         } else if (n.kind == Kind::Nasal) {
-          next = CMbrolaPhonemes::Nasals(voice_, kSilence);
+          for (const std::string& nasal : CMbrolaPhonemes::Nasals(voice_, kSilence))
+            next.push_back({nasal});
         }
       }
-      if (next.empty()) next.push_back(kSilence);
-      const std::vector<std::string> nasals = CMbrolaPhonemes::Nasals(voice_, next.front());
+      if (next.empty()) next.push_back({kSilence});
+      const std::vector<std::string> nasals = CMbrolaPhonemes::Nasals(voice_, next.front().front());
       int best = -1;
       bool bridged = false;
       for (size_t k = 0; k < nasals.size() && best < 1; ++k) {
@@ -108,9 +113,9 @@ void CPhraseScore::ChoosePhones() {
         const bool direct = CDiphoneTable::Has(voice_, previous, n);
         const bool bridge = !direct && Joins(previous, {kNasalLead, n});
         if (!direct && !bridge) continue;
-        const bool leads = std::any_of(next.begin(), next.end(), [&](const std::string& f) {
-          return CDiphoneTable::Has(voice_, n, f);
-        });
+        const bool leads =
+            std::any_of(next.begin(), next.end(),
+                        [&](const std::vector<std::string>& f) { return Joins(n, f); });
         if (best < 0 || leads) {
           u.nucleus = n;
           bridged = bridge;
@@ -182,7 +187,16 @@ void CPhraseScore::Place() {
       u.onsetLengths.push_back(length);
       lead += length;
     }
-    u.onsetStart = u.start - lead;
+    double lag = 0;
+    if (u.kind == Kind::Mora && !u.onset.empty()) {
+      const bool afterPause =
+          i == 0 || !units_[i - 1].legatoNext || units_[i - 1].kind == Kind::Closure;
+      lag = CMbrolaPhonemes::VoicingLag(voice_, u.onset.back(), afterPause);
+      if (i > 0) lag = std::min(lag, kMostLagShare * (u.start - units_[i - 1].start));
+      lag = std::max(lag, -kMostLagShare * (u.end - u.start));
+    }
+    u.nucleusStart = u.start - lag;
+    u.onsetStart = u.nucleusStart - lead;
   }
   for (size_t i = 0; i < units_.size(); ++i) {
     Unit& u = units_[i];
@@ -194,7 +208,7 @@ void CPhraseScore::Place() {
     } else {
       u.nucleusEnd = u.end;
     }
-    u.nucleusEnd = std::max(u.nucleusEnd, u.start + kShortestPhoneSeconds);
+    u.nucleusEnd = std::max(u.nucleusEnd, u.nucleusStart + kShortestPhoneSeconds);
   }
 }
 
@@ -212,22 +226,22 @@ void CPhraseScore::Lay() {
       push(u.onset[k], t, t + u.onsetLengths[k]);
       t += u.onsetLengths[k];
     }
-    const double length = u.nucleusEnd - u.start;
+    const double length = u.nucleusEnd - u.nucleusStart;
     double highest = 0;
     for (const CPitchCurve::Segment& s : u.segments) highest = std::max(highest, s.hz);
     if (u.kind == Kind::Closure) {
-      push(kSilence, u.start, u.nucleusEnd);
+      push(kSilence, u.nucleusStart, u.nucleusEnd);
     } else if (u.kind == Kind::Nasal) {
       const double longest = highest > 0 ? kMostNasalPeriods / highest : length;
-      push(u.nucleus, u.start, u.start + std::min(length, longest));
-      push(kSilence, u.start + std::min(length, longest), u.nucleusEnd);
+      push(u.nucleus, u.nucleusStart, u.nucleusStart + std::min(length, longest));
+      push(kSilence, u.nucleusStart + std::min(length, longest), u.nucleusEnd);
     } else if (length > kSplitFromSeconds && CDiphoneTable::Has(voice_, u.nucleus, u.nucleus)) {
       const std::string body = CMbrolaPhonemes::BodyOf(voice_, u.nucleus);
-      const double bodyFrom = u.start + kHeadSeconds;
+      const double bodyFrom = u.nucleusStart + kHeadSeconds;
       const double bodyTo = u.nucleusEnd - kTailSeconds;
       const double pieces = std::ceil((bodyTo - bodyFrom) / kLongestPieceSeconds);
       const double piece = (bodyTo - bodyFrom) / pieces;
-      push(u.nucleus, u.start, bodyFrom);
+      push(u.nucleus, u.nucleusStart, bodyFrom);
       for (int k = 0; k < static_cast<int>(pieces); ++k) {
         // A long body symbol alternates with the vowel, whose join to
         // itself may dip where the body's does.
@@ -237,7 +251,7 @@ void CPhraseScore::Lay() {
       }
       push(u.nucleus, bodyTo, u.nucleusEnd);
     } else {
-      push(u.nucleus, u.start, u.nucleusEnd);
+      push(u.nucleus, u.nucleusStart, u.nucleusEnd);
     }
     if (u.kind != Kind::Closure) {
       const double soundEnd =

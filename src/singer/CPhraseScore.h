@@ -66,6 +66,8 @@ class CPhraseScore {
   // A held nasal cannot be cut into pieces; it is held at most this many
   // pitch periods.
   static constexpr double kMostNasalPeriods = 2500;
+  // The voicing lag moves a vowel by at most this share of its note.
+  static constexpr double kMostLagShare = 0.25;
   // Phones are kept this much longer than the shortest the writer takes.
   static constexpr double kShortestPhoneSeconds = CPhoWriter::kShortestPhoneSeconds + 0.0005;
 
@@ -100,6 +102,7 @@ class CPhraseScore {
     std::vector<double> onsetLengths;
     std::string nucleus;
     double onsetStart = 0;
+    double nucleusStart = 0;  // the beat, moved by the voice's voicing lag
     double nucleusEnd = 0;
   };
   void MakeUnits(std::span<const ScoreNote> notes);

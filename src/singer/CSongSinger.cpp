@@ -207,10 +207,14 @@ bool CSongSinger::SingMbrola(std::vector<float>& track, SampleSpans& sounding) {
     return false;
   }
   sung_.clear();
-  SampleSpans sung;
-  singer.Sing(track, sounding, sung);
-  for (auto [from, to] : sung) sung_.emplace_back(from * kUpsample, to * kUpsample);
+  SampleSpans spans;
+  const bool sung = singer.Sing(track, sounding, spans);
   problems_ = singer.Problems();
+  if (!sung) {
+    error_ = singer.Error();
+    return false;
+  }
+  for (auto [from, to] : spans) sung_.emplace_back(from * kUpsample, to * kUpsample);
   unknown_ = singer.UnknownSymbols();
   timings_.synthesisSeconds = singer.SynthesisSeconds();
   return true;

@@ -91,11 +91,12 @@ bool CVocalSinger::Run(const std::string& midiPath, const std::string& wavePath,
   Show(VoiceLine(chosen, used, engine.has_value() ? std::string() : missing));
   CSongSinger singer(read.sequence, chosen, used);
   std::vector<float> samples;
-  if (!singer.Sing(samples)) {
+  const bool sung = singer.Sing(samples);
+  for (const std::string& problem : singer.Problems()) Show(problem);
+  if (!sung) {
     Show(singer.Error());
     return false;
   }
-  for (const std::string& problem : singer.Problems()) Show(problem);
   if (!singer.UnknownSymbols().empty()) {
     std::string list;
     for (const std::string& s : singer.UnknownSymbols()) {
