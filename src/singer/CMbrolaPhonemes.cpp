@@ -54,7 +54,7 @@ struct OnsetLag {
   double initial;
 };
 constexpr OnsetLag kOnsetLags[] = {
-    {DiphoneVoice::Jp1, "", 0.0, 0.04},      {DiphoneVoice::Jp2, "", 0.0, 0.012},
+    {DiphoneVoice::Jp1, "", 0.0, 0.04},       {DiphoneVoice::Jp2, "", 0.0, 0.012},
     {DiphoneVoice::Jp1, "k", 0.010, 0.008},   {DiphoneVoice::Jp1, "S", 0.016, 0.015},
     {DiphoneVoice::Jp1, "tS", 0.031, 0.029},  {DiphoneVoice::Jp1, "ts", 0.023, 0.014},
     {DiphoneVoice::Jp2, "S", -0.010, -0.019}, {DiphoneVoice::Jp2, "s", -0.010, -0.010},

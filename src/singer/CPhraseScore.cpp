@@ -7,6 +7,8 @@ namespace crx {
 namespace {
 
 const std::string kSilence(CDiphoneTable::kSilence);
+// Times closer than this are the same.
+constexpr double kTimeEpsilon = 1e-9;
 // A short vowel that leads into a moraic nasal the voice cannot start from
 // silence.
 const std::string kNasalLead = "u";
@@ -271,17 +273,34 @@ void CPhraseScore::Lay() {
       push(kSilence, u.nucleusEnd, to);
     }
   }
-  // Neighbouring silences become one; a phone too short to keep gives its
-  // time to the phone before it.
-  for (ScorePhone& p : laid) {
-    if (!phones_.empty() && phones_.back().symbol == kSilence && p.symbol == kSilence) {
-      phones_.back().end = p.end;
-    } else if (!phones_.empty() && p.end - p.start < kShortestPhoneSeconds) {
-      phones_.back().end = p.end;
-    } else if (!phones_.empty() &&
-               phones_.back().end - phones_.back().start < kShortestPhoneSeconds) {
-      phones_.back().symbol = p.symbol;
-      phones_.back().end = p.end;
+  // Each phone starts where the one before ends; neighbouring silences
+  // become one; a phone too short to keep, whose neighbour cannot lend it
+  // time, gives its time to the phone before it.
+  for (ScorePhone p : laid) {
+    if (phones_.empty()) {
+      phones_.push_back(p);
+      continue;
+    }
+    ScorePhone& last = phones_.back();
+    if (p.start > last.end) last.end = p.start;
+    p.start = last.end;
+    if (p.end <= p.start) continue;
+    if (last.symbol == kSilence && p.symbol == kSilence) {
+      last.end = p.end;
+      continue;
+    }
+    // A phone too short takes what it lacks from the phone before, where
+    // that one can spare it.
+    const double lacking = kShortestPhoneSeconds - (p.end - p.start);
+    if (lacking > 0 && last.end - last.start - lacking >= kShortestPhoneSeconds) {
+      last.end -= lacking;
+      p.start = last.end;
+    }
+    if (p.end - p.start < kShortestPhoneSeconds - kTimeEpsilon) {
+      last.end = p.end;
+    } else if (last.end - last.start < kShortestPhoneSeconds - kTimeEpsilon) {
+      last.symbol = p.symbol;
+      last.end = p.end;
     } else {
       phones_.push_back(p);
     }
