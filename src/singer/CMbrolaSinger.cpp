@@ -53,15 +53,17 @@ CMbrolaSinger::Range CMbrolaSinger::RangeOf(DiphoneVoice voice) {
 CMbrolaSinger::CMbrolaSinger(const SingerSequence& sequence, DiphoneVoice voice)
     : sequence_(sequence), id_(voice), voice_(voice) {}
 
-std::vector<ScoreNote> CMbrolaSinger::Notes() {
-  const CTempoMap map(sequence_.tempos, sequence_.division);
-  const Range range = RangeOf(id_);
+std::vector<ScoreNote> CMbrolaSinger::Notes(const SingerSequence& sequence, DiphoneVoice voice,
+                                            std::vector<std::string>& problems,
+                                            std::vector<std::string>& unknown) {
+  const CTempoMap map(sequence.tempos, sequence.division);
+  const Range range = RangeOf(voice);
   std::vector<ScoreNote> notes;
   size_t clamped = 0;
   size_t skipped = 0;
   char previousVowel = 0;
   bool previousNasal = false;
-  const auto& all = sequence_.notes;
+  const auto& all = sequence.notes;
   for (size_t i = 0; i < all.size(); ++i) {
     const SungNote& n = all[i];
     ScoreNote s;
@@ -103,7 +105,7 @@ std::vector<ScoreNote> CMbrolaSinger::Notes() {
     } else {
       Mora mora;
       const bool known = !CSyllableTable::KanaOf(n.phonetic).empty();
-      if (!known) AddOnce(unknown_, n.phonetic);
+      if (!known) AddOnce(unknown, n.phonetic);
       if (!known || !CMbrolaPhonemes::MoraOf(n.phonetic, mora))
         mora = Mora{"", CMbrolaPhonemes::VowelOf(n.phonetic)};
       const bool nasal = mora.onset == CMbrolaPhonemes::kNasal;
@@ -115,12 +117,12 @@ std::vector<ScoreNote> CMbrolaSinger::Notes() {
     notes.push_back(s);
   }
   if (clamped > 0) {
-    problems_.push_back(std::to_string(clamped) + " note(s) lie outside the range of the voice " +
-                        CMbrolaVoice::DatabaseName(id_) + " and are sung at its nearest pitch");
+    problems.push_back(std::to_string(clamped) + " note(s) lie outside the range of the voice " +
+                       CMbrolaVoice::DatabaseName(voice) + " and are sung at its nearest pitch");
   }
   if (skipped > 0) {
-    problems_.push_back(std::to_string(skipped) +
-                        " note(s) start less than 20 ms before the next one and are left out");
+    problems.push_back(std::to_string(skipped) +
+                       " note(s) start less than 20 ms before the next one and are left out");
   }
   return notes;
 }
@@ -139,7 +141,7 @@ std::vector<std::pair<size_t, size_t>> CMbrolaSinger::Phrases(const std::vector<
 
 bool CMbrolaSinger::Sing(std::vector<float>& track, SampleSpans& sounding, SampleSpans& sung) {
   if (!voice_.Ready()) return false;
-  const std::vector<ScoreNote> notes = Notes();
+  const std::vector<ScoreNote> notes = Notes(sequence_, id_, problems_, unknown_);
   std::vector<std::string> unjoined;
   std::vector<std::string> failed;
   for (auto [from, to] : Phrases(notes)) {

@@ -38,9 +38,12 @@ class CMbrolaSinger {
   bool Ready() const { return voice_.Ready(); }
   const std::string& Error() const { return error_.empty() ? voice_.Error() : error_; }
 
-  // The notes of the sequence as the phrases sing them, in time order, with
-  // where each phrase starts (exposed for tests).
-  std::vector<ScoreNote> Notes();
+  // The notes of the sequence as the voice sings them, in time order; what
+  // was changed goes to problems, symbols no table holds to unknown.
+  static std::vector<ScoreNote> Notes(const SingerSequence& sequence, DiphoneVoice voice,
+                                      std::vector<std::string>& problems,
+                                      std::vector<std::string>& unknown);
+  // The phrases of the notes, rest to rest: [first, end) indexes.
   static std::vector<std::pair<size_t, size_t>> Phrases(const std::vector<ScoreNote>& notes);
 
   // Sings into the track (at kSampleRate, already as long as the sequence)
