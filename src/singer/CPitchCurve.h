@@ -8,17 +8,19 @@ namespace crx {
 // The pitch a diphone synthesizer is asked for over one phrase. The
 // synthesizer cuts every pitch period to a whole number of samples, which
 // sings a held note up to one sample's period sharp. So the held pitch is
-// asked for as a period swept back and forth over one whole sample (a 20 Hz
+// asked for as a period swept back and forth over one whole sample (a 40 Hz
 // triangle): the cut periods then alternate between the two neighbours in
-// the proportion that averages to the true period. Each note holds its
+// the proportion that averages to the true period. At 40 Hz every frame of
+// a pitch tracker sees whole sweeps, so that its median lands on the note
+// too, not only its mean. Each note holds its
 // pitch from its first phone, vibrato on top where asked for, and glides
 // into the next note over the last moments before it.
 class CPitchCurve {
  public:
-  static constexpr double kDitherHz = 20;
-  // Pitch points lie on a grid of a quarter of the dither's cycle, so that
-  // its turning points are always written.
-  static constexpr double kGridSeconds = 1.0 / (4 * kDitherHz);
+  static constexpr double kDitherHz = 40;
+  // Pitch points lie on the dither's turning points; the synthesizer draws
+  // the straight lines between them.
+  static constexpr double kGridSeconds = 1.0 / (2 * kDitherHz);
   static constexpr double kGlideSeconds = 0.03;
   static constexpr double kVibratoRampSeconds = 0.2;
 
