@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -45,14 +46,12 @@ bool IsFile(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// The program reads its options with a decimal point, whatever our locale.
 std::string FormatVolume(double volume) {
   std::array<char, 32> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%.2f", volume);
-  std::string s = buffer.data();
-  // The program reads its options with the C locale's decimal point.
-  for (char& c : s)
-    if (c == ',') c = '.';
-  return s;
+  const auto r = std::to_chars(buffer.data(), buffer.data() + buffer.size(), volume,
+                               std::chars_format::fixed, 2);
+  return std::string(buffer.data(), r.ptr);
 }
 
 // A path the program cannot take for an option.

@@ -16,9 +16,9 @@ constexpr const char* kPrefix = "CantorixSinger: ";
 constexpr const char* kWaveExtension = ".wav";
 
 constexpr const char* kPackagePrefix = "mbrola-";
+constexpr const char* kNeeds = "the natural voice needs ";
 constexpr const char* kInstallHint =
-    "install them from Debian's contrib and non-free sections (tools/install-deps.sh does it) "
-    "for the natural voice";
+    ", from Debian's contrib and non-free sections (tools/install-deps.sh installs them)";
 
 void Show(const std::string& text) { Ui().ShowMessage(kPrefix + text, MessageKind::Plain); }
 
@@ -56,7 +56,7 @@ std::string CVocalSinger::VoiceLine(SingerVoice voice, SingerEngine engine,
   }
   std::string line = "sung by the " + std::string(voice == SingerVoice::Male ? "male" : "female") +
                      " voice of espeak-ng";
-  if (!missing.empty()) line += "; " + missing + " not installed: " + kInstallHint;
+  if (!missing.empty()) line += std::string("; ") + kNeeds + missing + kInstallHint;
   return line;
 }
 
@@ -83,7 +83,7 @@ bool CVocalSinger::Run(const std::string& midiPath, const std::string& wavePath,
   const SingerVoice chosen = voice.value_or(CSongSinger::VoiceForMelody(read.sequence));
   const std::string missing = MissingParts(CSongSinger::DiphoneVoiceOf(chosen));
   if (engine == SingerEngine::Mbrola && !missing.empty()) {
-    Show(missing + " not installed: " + kInstallHint);
+    Show(kNeeds + missing + kInstallHint);
     return false;
   }
   const SingerEngine used =

@@ -233,9 +233,9 @@ TEST(MbrolaCommandTest, WithoutMbrolaTheFormantVoiceSingsAndSaysSo) {
                                      " --voice female " + test::ShellQuote(midi) + " 2>&1",
                                  &status);
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(out, Lines{"CantorixSinger: sung by the female voice of espeak-ng; mbrola not "
-                       "installed: install them from Debian's contrib and non-free sections "
-                       "(tools/install-deps.sh does it) for the natural voice"});
+  EXPECT_EQ(out, Lines{"CantorixSinger: sung by the female voice of espeak-ng; the natural voice "
+                       "needs mbrola, from Debian's contrib and non-free sections "
+                       "(tools/install-deps.sh installs them)"});
   EXPECT_EQ(test::ReadSungWave(folder.File("vocal.wav")).rate, kRate);
 
   test::CommandLines("rm " + test::ShellQuote(folder.File("vocal.wav")));
@@ -243,11 +243,36 @@ TEST(MbrolaCommandTest, WithoutMbrolaTheFormantVoiceSingsAndSaysSo) {
                                test::ShellQuote(midi) + " 2>&1",
                            &status);
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(out,
-            Lines{"CantorixSinger: mbrola not installed: install them from Debian's contrib "
-                  "and non-free sections (tools/install-deps.sh does it) for the natural voice"});
+  EXPECT_EQ(out, Lines{"CantorixSinger: the natural voice needs mbrola, from Debian's contrib and "
+                       "non-free sections (tools/install-deps.sh installs them)"});
   EXPECT_EQ(test::CommandLines("ls " + test::ShellQuote(folder.Path())),
             (Lines{"bin", "vocal.mid"}));
+}
+
+// A temporary folder named like an option: the synthesizer still writes its
+// output there, not to its standard output.
+TEST(MbrolaCommandTest, ATemporaryFolderNamedLikeAnOptionStillHoldsTheOutput) {
+  SKIP_WITHOUT(SingerVoice::Female);
+  test::TempFolder folder;
+  const std::string midi = folder.File("vocal.mid");
+  {
+    ScriptedHost host;
+    ScopedUi scope(host);
+    test::WriteVocalMidi(midi, {Syllable(0, 64, 400, "か"), EndRecord(960)}, {{0, 500000}});
+  }
+  test::CommandLines("mkdir " + test::ShellQuote(folder.File("-tmp")));
+  const std::string singer = std::string(CRX_START_FOLDER) + "/CantorixSinger";
+  int status = -1;
+  const Lines out =
+      test::CommandLines("cd " + test::ShellQuote(folder.Path()) + " && TMPDIR=-tmp " + singer +
+                             " --voice female vocal.mid 2>&1",
+                         &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(out, Lines{"CantorixSinger: sung by the female voice jp2 (mbrola)"});
+  const test::SungWave w = test::ReadSungWave(folder.File("vocal.wav"));
+  EXPECT_GT(test::RmsDb(w.left, kRate, kLeadIn, kLeadIn + 0.4), -40);
+  // Nothing is left behind in it.
+  EXPECT_EQ(test::CommandLines("ls -A " + test::ShellQuote(folder.File("-tmp"))), Lines{});
 }
 
 // A synthesizer that fails every run: each phrase is reported by its time,
