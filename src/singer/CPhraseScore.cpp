@@ -237,21 +237,38 @@ void CPhraseScore::Lay() {
       const double longest = highest > 0 ? kMostNasalPeriods / highest : length;
       push(u.nucleus, u.nucleusStart, u.nucleusStart + std::min(length, longest));
       push(kSilence, u.nucleusStart + std::min(length, longest), u.nucleusEnd);
-    } else if (length > kSplitFromSeconds && CDiphoneTable::Has(voice_, u.nucleus, u.nucleus)) {
-      const std::string body = CMbrolaPhonemes::BodyOf(voice_, u.nucleus);
-      const double bodyFrom = u.nucleusStart + kHeadSeconds;
-      const double bodyTo = u.nucleusEnd - kTailSeconds;
-      const double pieces = std::ceil((bodyTo - bodyFrom) / kLongestPieceSeconds);
-      const double piece = (bodyTo - bodyFrom) / pieces;
-      push(u.nucleus, u.nucleusStart, bodyFrom);
-      for (int k = 0; k < static_cast<int>(pieces); ++k) {
-        // A long body symbol alternates with the vowel, whose join to
-        // itself may dip where the body's does.
-        const std::string& symbol = k % 2 == 1 ? u.nucleus : body;
-        push(symbol, bodyFrom + k * piece,
-             k + 1 == static_cast<int>(pieces) ? bodyTo : bodyFrom + (k + 1) * piece);
+    } else if (length > kSplitFromSeconds) {
+      // Held on the vowel itself, or on the plain vowel where a long symbol
+      // does not join itself; failing both, held only as long as the
+      // synthesizer can.
+      const std::string plain(1, u.mora.vowel);
+      std::string held;
+      if (CDiphoneTable::Has(voice_, u.nucleus, u.nucleus)) {
+        held = u.nucleus;
+      } else if (CDiphoneTable::Has(voice_, u.nucleus, plain) &&
+                 CDiphoneTable::Has(voice_, plain, plain)) {
+        held = plain;
       }
-      push(u.nucleus, bodyTo, u.nucleusEnd);
+      if (held.empty()) {
+        const double longest = highest > 0 ? kMostNasalPeriods / highest : length;
+        push(u.nucleus, u.nucleusStart, u.nucleusStart + std::min(length, longest));
+        push(kSilence, u.nucleusStart + std::min(length, longest), u.nucleusEnd);
+      } else {
+        const std::string body = CMbrolaPhonemes::BodyOf(voice_, held);
+        const double bodyFrom = u.nucleusStart + kHeadSeconds;
+        const double bodyTo = u.nucleusEnd - kTailSeconds;
+        const double pieces = std::ceil((bodyTo - bodyFrom) / kLongestPieceSeconds);
+        const double piece = (bodyTo - bodyFrom) / pieces;
+        push(u.nucleus, u.nucleusStart, bodyFrom);
+        for (int k = 0; k < static_cast<int>(pieces); ++k) {
+          // A long body symbol alternates with the vowel, whose join to
+          // itself may dip where the body's does.
+          const std::string& symbol = k % 2 == 1 ? held : body;
+          push(symbol, bodyFrom + k * piece,
+               k + 1 == static_cast<int>(pieces) ? bodyTo : bodyFrom + (k + 1) * piece);
+        }
+        push(held, bodyTo, u.nucleusEnd);
+      }
     } else {
       push(u.nucleus, u.nucleusStart, u.nucleusEnd);
     }

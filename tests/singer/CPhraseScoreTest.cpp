@@ -149,6 +149,18 @@ TEST(PhraseScoreTest, TheVowelStartsOnTheBeatItsOnsetBeforeAndALongVowelIsHeadBo
             (std::vector<std::pair<double, double>>{{1.0, p[5].start}, {1.5, p[13].end}}));
   EXPECT_EQ(score.Unjoined(), std::vector<std::string>{});
 
+  // jp2 says どぅ on its long u, which does not join itself: held on the
+  // plain u, in pieces the synthesizer can hold.
+  const ScoreNote du[] = {Note("どぅ", 1.0, 6.0, 784)};
+  const CPhraseScore held(DiphoneVoice::Jp2, du, kRate);
+  EXPECT_EQ(Symbols(held)[2], "u:");
+  EXPECT_EQ(held.Unjoined(), std::vector<std::string>{});
+  for (const ScorePhone& phone : held.Phones()) {
+    if (phone.symbol != "_") {
+      EXPECT_LT((phone.end - phone.start) * 784, 1000) << phone.symbol;
+    }
+  }
+
   // jp1 holds its a on itself.
   const CPhraseScore male(DiphoneVoice::Jp1, notes, kRate);
   EXPECT_EQ(Find(male, "a:"), nullptr);
