@@ -61,6 +61,11 @@ constexpr OnsetLag kOnsetLags[] = {
     {DiphoneVoice::Jp3, "k", -0.012, -0.021}, {DiphoneVoice::Jp3, "t", 0.0, -0.022},
     {DiphoneVoice::Jp3, "s", 0.0, -0.008}};
 
+// jp2's moraic nasals: the one it says before a vowel, a pause or a
+// fricative, then those of the lips, the teeth ridge, the palate and the
+// velum.
+constexpr std::string_view kJp2Nasals[] = {"N:", "m:", "n:", "n1:", "G:"};
+
 // The long vowel mark of the voice whose symbols carry one.
 constexpr std::string_view kLongMark = ":";
 
@@ -182,24 +187,29 @@ std::string CMbrolaPhonemes::BodyOf(DiphoneVoice voice, const std::string& vowel
 std::vector<std::string> CMbrolaPhonemes::Nasals(DiphoneVoice voice, std::string_view next) {
   if (voice != DiphoneVoice::Jp2) return {std::string(kNasal)};
   // jp2 says the nasal at the place of what follows.
-  constexpr std::string_view kLabial[] = {"p", "b", "m"};
-  constexpr std::string_view kAlveolar[] = {"t", "d", "ts", "tS", "dz", "dZ", "n", "r", "z", "Z"};
-  constexpr std::string_view kVelar[] = {"k", "g", "G"};
-  const std::string plain = "N:";
-  auto in = [&](auto& set) {
-    return std::find(std::begin(set), std::end(set), next) != std::end(set);
+  struct Place {
+    std::string_view nasal;
+    std::vector<std::string_view> before;
   };
-  std::string place = plain;
-  if (in(kLabial)) place = "m:";
-  if (in(kAlveolar)) place = "n:";
-  if (next == "n1") place = "n1:";
-  if (in(kVelar)) place = "G:";
+  static const Place kPlaces[] = {
+      {kJp2Nasals[1], {"p", "b", "m"}},
+      {kJp2Nasals[2], {"t", "d", "ts", "tS", "dz", "dZ", "n", "r", "z", "Z"}},
+      {kJp2Nasals[3], {"n1"}},
+      {kJp2Nasals[4], {"k", "g", "G"}}};
+  std::string_view place = kJp2Nasals[0];
+  for (const Place& p : kPlaces)
+    if (std::find(p.before.begin(), p.before.end(), next) != p.before.end()) place = p.nasal;
   // The other places after the right one, for what the right one cannot
   // lead into.
-  std::vector<std::string> out = {place};
-  for (const char* other : {"N:", "n:", "m:", "G:", "n1:"})
+  std::vector<std::string> out = {std::string(place)};
+  for (std::string_view other : kJp2Nasals)
     if (other != place) out.emplace_back(other);
   return out;
+}
+
+bool CMbrolaPhonemes::IsNasal(std::string_view phone) {
+  return phone == kNasal ||
+         std::find(std::begin(kJp2Nasals), std::end(kJp2Nasals), phone) != std::end(kJp2Nasals);
 }
 
 double CMbrolaPhonemes::OnsetSeconds(std::string_view phone) {

@@ -44,6 +44,8 @@ class CMbrolaPhonemes {
   // The moraic nasal before the phone that follows it (silence at the end),
   // best first.
   static std::vector<std::string> Nasals(DiphoneVoice voice, std::string_view next);
+  // True for a moraic nasal phone of any voice.
+  static bool IsNasal(std::string_view phone);
   // Nominal length in seconds of an onset phone said before the beat.
   static double OnsetSeconds(std::string_view phone);
   // How late (seconds; early when negative) the voice starts the vowel

@@ -13,11 +13,6 @@ constexpr double kTimeEpsilon = 1e-9;
 // silence.
 const std::string kNasalLead = "u";
 
-bool IsNasalPhone(const std::string& phone) {
-  static const std::string kNasals[] = {"N", "N:", "m:", "n:", "n1:", "G:"};
-  return std::find(std::begin(kNasals), std::end(kNasals), phone) != std::end(kNasals);
-}
-
 CPitchCurve::Segment SegmentOf(const ScoreNote& note, double from) {
   CPitchCurve::Segment s;
   s.from = from;
@@ -129,7 +124,7 @@ void CPhraseScore::ChoosePhones() {
       previous = u.nucleus;
       continue;
     }
-    const bool afterPause = previous == kSilence || IsNasalPhone(previous);
+    const bool afterPause = previous == kSilence || CMbrolaPhonemes::IsNasal(previous);
     const std::vector<std::string> vowels = CMbrolaPhonemes::Vowels(voice_, u.mora.vowel);
     bool found = false;
     // First as it is, then after a short silence.
