@@ -1,6 +1,8 @@
 // Singing the vocal MIDI of a four-minute song of 600 notes: reading it,
-// saying every syllable, stretching, vibrato, resampling and level. Reports
-// the share of the time spent in the speech synthesizer.
+// singing it with the formant synthesizer (every syllable said, stretched,
+// vibrato) or with the diphone synthesizer (one run per phrase), then
+// resampling and level. Reports the shares of the time spent in the
+// synthesizer, in resampling and in the rest of our signal code.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include "platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
+#include "singer/CMbrolaVoice.h"
 #include "singer/CSongSinger.h"
 #include "singer/CVocalMidiReader.h"
 #include "vocal/CVocaloidFileWriter.h"
@@ -52,7 +55,14 @@ std::vector<crx::VocalNote> SongRecords() {
   return notes;
 }
 
+// state.range(0): the engine (0 espeak-ng, 1 mbrola with the female voice).
 void BM_SingFourMinuteSong(benchmark::State& state) {
+  const bool mbrola = state.range(0) == 1;
+  if (mbrola && (crx::CMbrolaVoice::FindProgram().empty() ||
+                 crx::CMbrolaVoice::FindDatabase(crx::DiphoneVoice::Jp2).empty())) {
+    state.SkipWithError("mbrola or its voice jp2 is not installed");
+    return;
+  }
   SilentHost host;
   crx::ScopedUi scope(host);
   const std::vector<crx::VocalNote> notes = SongRecords();
@@ -68,24 +78,32 @@ void BM_SingFourMinuteSong(benchmark::State& state) {
     writer.Build("Alto", 0);
     writer.Save(path);
   }
-  double synthesis = 0, signal = 0, seconds = 0;
+  const crx::SingerEngine engine = mbrola ? crx::SingerEngine::Mbrola : crx::SingerEngine::Espeak;
+  double synthesis = 0, resampling = 0, signal = 0, seconds = 0;
   for (auto _ : state) {
     crx::CVocalMidiReader::Result r = crx::CVocalMidiReader::FromFile(path);
-    crx::CSongSinger singer(r.sequence, crx::SingerVoice::Female);
+    crx::CSongSinger singer(r.sequence, crx::SingerVoice::Female, engine);
     std::vector<float> out;
     if (!singer.Sing(out)) state.SkipWithError(singer.Error().c_str());
     benchmark::DoNotOptimize(out.data());
     synthesis += singer.Timings().synthesisSeconds;
+    resampling += singer.Timings().resamplingSeconds;
     signal += singer.Timings().signalSeconds;
     seconds = static_cast<double>(out.size()) / crx::CSongSinger::kOutputRate;
   }
   std::remove(path);
   const double total = synthesis + signal;
   state.counters["song_s"] = seconds;
-  state.counters["espeak_share"] = total > 0 ? synthesis / total : 0;
-  state.counters["signal_share"] = total > 0 ? signal / total : 0;
+  state.counters["synthesis_share"] = total > 0 ? synthesis / total : 0;
+  state.counters["resampling_share"] = total > 0 ? resampling / total : 0;
+  state.counters["other_signal_share"] = total > 0 ? (signal - resampling) / total : 0;
 }
-BENCHMARK(BM_SingFourMinuteSong)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SingFourMinuteSong)
+    ->ArgName("mbrola")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 

@@ -147,7 +147,7 @@ bool CEspeakVoice::WriteVoiceFile(const std::string& path, double pitch) const {
   if (f == nullptr) return false;
   std::fputs(kVoiceLines, f);
   std::fprintf(f, "pitch %.0f %.0f\n", pitch, pitch);
-  if (voice_ == SingerVoice::Female) std::fputs(kFemaleFormants, f);
+  if (voice_ != SingerVoice::Male) std::fputs(kFemaleFormants, f);
   return std::fclose(f) == 0;
 }
 

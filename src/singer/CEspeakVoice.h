@@ -8,8 +8,9 @@
 
 namespace crx {
 
-// The two voices of the singer.
-enum class SingerVoice { Female, Male };
+// The voices of the singer: the female one, the male one and a second
+// female one (sung by the female voice where there is no second).
+enum class SingerVoice { Female, Male, Female2 };
 
 // One syllable as the speech synthesizer says it at one pitch: mono samples
 // at kSampleRate, where the audible part begins, where its vowel begins and

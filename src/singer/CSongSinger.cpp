@@ -9,6 +9,7 @@
 #include "lyrics/CSyllableTable.h"
 #include "platform/TextCodec.h"
 #include "singer/CGrainStretch.h"
+#include "singer/CMbrolaSinger.h"
 #include "singer/CResampler.h"
 #include "singer/CTempoMap.h"
 #include "singer/CVibrato.h"
@@ -19,6 +20,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kRate = CEspeakVoice::kSampleRate;
+static_assert(CMbrolaVoice::kSampleRate == kRate);
 constexpr int kUpsample = CSongSinger::kOutputRate / kRate;
 static_assert(CSongSinger::kOutputRate == kUpsample * kRate);
 
@@ -30,16 +32,9 @@ constexpr double kShortestVowelSeconds = 0.02;
 // A consonant takes at most this share of the note before it.
 constexpr double kConsonantShareOfPrevious = 0.5;
 
-// Vibrato from a handle: cents per step of depth, rate in Hz from its steps.
-constexpr double kCentsPerDepthStep = 0.6;
-constexpr double kRateBase = 2.0;
-constexpr double kRatePerStep = 0.07;
-// Notes without a vibrato handle that last longer than this get a gentle one.
-constexpr double kDefaultVibratoFromSeconds = 0.5;
-constexpr double kDefaultVibratoDelaySeconds = 0.25;
-constexpr double kDefaultVibratoCents = 25;
-constexpr double kDefaultVibratoRate = 5.5;
-
+constexpr const char* kLongVowelMark = "ー";
+constexpr const char* kSmallTsu = "っ";
+constexpr const char* kSmallTsuKatakana = "ッ";
 constexpr const char* kNasalKa = "き゜";
 constexpr const char* kNasalKaSung = "に";
 
@@ -90,8 +85,31 @@ struct CSongSinger::Syllable {
   std::unique_ptr<CGrainStretch> stretch;
 };
 
-CSongSinger::CSongSinger(const SingerSequence& sequence, SingerVoice voice)
-    : sequence_(sequence), voice_(voice) {}
+CSongSinger::CSongSinger(const SingerSequence& sequence, SingerVoice voice, SingerEngine engine)
+    : sequence_(sequence), voice_(voice), engineKind_(engine) {}
+
+DiphoneVoice CSongSinger::DiphoneVoiceOf(SingerVoice voice) {
+  switch (voice) {
+    case SingerVoice::Female:
+      return DiphoneVoice::Jp2;
+    case SingerVoice::Female2:
+      return DiphoneVoice::Jp3;
+    case SingerVoice::Male:
+      return DiphoneVoice::Jp1;
+  }
+  return DiphoneVoice::Jp2;
+}
+
+bool CSongSinger::IsLongVowelMark(const std::string& lyric) {
+  static const std::string mark = Cp932(kLongVowelMark);
+  return lyric.rfind(mark, 0) == 0;
+}
+
+bool CSongSinger::IsSmallTsu(const std::string& lyric) {
+  static const std::string hiragana = Cp932(kSmallTsu);
+  static const std::string katakana = Cp932(kSmallTsuKatakana);
+  return lyric == hiragana || lyric == katakana;
+}
 
 CSongSinger::~CSongSinger() = default;
 
@@ -129,13 +147,10 @@ const CSongSinger::Syllable* CSongSinger::Sound(const std::string& kana, int not
 }
 
 std::string CSongSinger::KanaOf(size_t index, std::string& previousVowel) {
-  static const std::string longVowel = Cp932("ー");
-  static const std::string smallTsu = Cp932("っ");
-  static const std::string smallTsuKatakana = Cp932("ッ");
   const SungNote& note = sequence_.notes[index];
   // A held vowel sings on the vowel before it; a small tsu is a short rest.
-  if (note.lyric.rfind(longVowel, 0) == 0 && !previousVowel.empty()) return previousVowel;
-  if (note.lyric == smallTsu || note.lyric == smallTsuKatakana) return {};
+  if (IsLongVowelMark(note.lyric) && !previousVowel.empty()) return previousVowel;
+  if (IsSmallTsu(note.lyric)) return {};
   std::string kana = CSyllableTable::KanaOf(note.phonetic);
   // The nasal ka-row mark is read out by name: its syllables sing on the
   // nasal they stand for.
@@ -152,19 +167,67 @@ std::string CSongSinger::KanaOf(size_t index, std::string& previousVowel) {
 
 bool CSongSinger::Sing(std::vector<float>& out) {
   const auto begin = Clock::now();
+  const size_t outputLength = OutputLength(sequence_);
+  if (outputLength > kMaxSeconds * kOutputRate) {
+    error_ = "the sequence lasts longer than " + std::to_string(kMaxSeconds) + " s";
+    return false;
+  }
+  std::vector<float> track(outputLength / kUpsample + 1, 0.0f);
+  SampleSpans sounding;
+  const bool sung = engineKind_ == SingerEngine::Mbrola ? SingMbrola(track, sounding)
+                                                        : SingEspeak(track, sounding);
+  if (!sung) return false;
+
+  const auto resampling = Clock::now();
+  std::string error;
+  if (!CResampler::Resample(track, kRate, kOutputRate, out, error)) {
+    error_ = error;
+    return false;
+  }
+  timings_.resamplingSeconds = std::chrono::duration<double>(Clock::now() - resampling).count();
+  out.resize(outputLength, 0.0f);
+  // Digital silence outside what is sung.
+  std::sort(sounding.begin(), sounding.end());
+  size_t silentFrom = 0;
+  for (auto [from, to] : sounding) {
+    for (size_t n = silentFrom; n < from * kUpsample && n < out.size(); ++n) out[n] = 0.0f;
+    silentFrom = std::max(silentFrom, to * kUpsample);
+  }
+  for (size_t n = silentFrom; n < out.size(); ++n) out[n] = 0.0f;
+  CVocalLevel::Apply(out, sung_, kOutputRate);
+  timings_.signalSeconds =
+      std::chrono::duration<double>(Clock::now() - begin).count() - timings_.synthesisSeconds;
+  return true;
+}
+
+bool CSongSinger::SingMbrola(std::vector<float>& track, SampleSpans& sounding) {
+  CMbrolaSinger singer(sequence_, DiphoneVoiceOf(voice_));
+  if (!singer.Ready()) {
+    error_ = singer.Error();
+    return false;
+  }
+  sung_.clear();
+  SampleSpans spans;
+  const bool sung = singer.Sing(track, sounding, spans);
+  problems_ = singer.Problems();
+  if (!sung) {
+    error_ = singer.Error();
+    return false;
+  }
+  for (auto [from, to] : spans) sung_.emplace_back(from * kUpsample, to * kUpsample);
+  unknown_ = singer.UnknownSymbols();
+  timings_.synthesisSeconds = singer.SynthesisSeconds();
+  return true;
+}
+
+bool CSongSinger::SingEspeak(std::vector<float>& track, SampleSpans& sounding) {
   engine_ = std::make_unique<CEspeakVoice>(voice_);
   if (!engine_->Ready()) {
     error_ = engine_->Error();
     return false;
   }
   const CTempoMap map(sequence_.tempos, sequence_.division);
-  const size_t outputLength = OutputLength(sequence_);
-  if (outputLength > kMaxSeconds * kOutputRate) {
-    error_ = "the sequence lasts longer than " + std::to_string(kMaxSeconds) + " s";
-    return false;
-  }
-  const size_t length = outputLength / kUpsample + 1;
-  std::vector<float> track(length, 0.0f);
+  const size_t length = track.size();
   CVibrato vibrato(length, kRate);
 
   // Where each note sounds, at the synthesizer's rate.
@@ -179,7 +242,6 @@ bool CSongSinger::Sing(std::vector<float>& out) {
   };
   std::vector<Placed> placed(sequence_.notes.size());
   std::string previousVowel;
-  const std::string longVowel = Cp932("ー");
   for (size_t i = 0; i < placed.size(); ++i) {
     const SungNote& n = sequence_.notes[i];
     Placed& p = placed[i];
@@ -193,7 +255,7 @@ bool CSongSinger::Sing(std::vector<float>& out) {
     }
     p.syllable = Sound(kana, n.noteNumber);
     if (p.syllable == nullptr) return false;
-    p.held = n.lyric.rfind(longVowel, 0) == 0;
+    p.held = IsLongVowelMark(n.lyric);
     const SyllableSound& s = p.syllable->sound;
     size_t consonant = p.held ? 0 : s.vowelStart - s.soundStart;
     consonant = std::min({consonant, ToSamples(kLongestConsonantSeconds, kRate), p.start});
@@ -226,7 +288,6 @@ bool CSongSinger::Sing(std::vector<float>& out) {
   }
 
   sung_.clear();
-  SampleSpans sounding;
   for (size_t i = 0; i < placed.size(); ++i) {
     const Placed& p = placed[i];
     if (p.syllable == nullptr || p.vowelEnd <= p.start) continue;
@@ -268,32 +329,14 @@ bool CSongSinger::Sing(std::vector<float>& out) {
     const SungNote& n = sequence_.notes[i];
     if (n.hasVibrato) {
       const size_t from = ToSamples(map.Seconds(n.tick + n.vibrato.delay), kRate);
-      vibrato.Add(from, p.vowelEnd, n.vibrato.depth * kCentsPerDepthStep,
-                  kRateBase + n.vibrato.rate * kRatePerStep);
-    } else if (static_cast<double>(p.end - p.start) / kRate > kDefaultVibratoFromSeconds) {
-      vibrato.Add(p.start + ToSamples(kDefaultVibratoDelaySeconds, kRate), p.vowelEnd,
-                  kDefaultVibratoCents, kDefaultVibratoRate);
+      vibrato.Add(from, p.vowelEnd, n.vibrato.depth * CVibrato::kCentsPerDepthStep,
+                  CVibrato::kRateBase + n.vibrato.rate * CVibrato::kRatePerStep);
+    } else if (static_cast<double>(p.end - p.start) / kRate > CVibrato::kDefaultFromSeconds) {
+      vibrato.Add(p.start + ToSamples(CVibrato::kDefaultDelaySeconds, kRate), p.vowelEnd,
+                  CVibrato::kDefaultCents, CVibrato::kDefaultRate);
     }
   }
   vibrato.Apply(track);
-
-  std::string error;
-  if (!CResampler::Resample(track, kRate, kOutputRate, out, error)) {
-    error_ = error;
-    return false;
-  }
-  out.resize(outputLength, 0.0f);
-  // Digital silence outside what is sung.
-  std::sort(sounding.begin(), sounding.end());
-  size_t silentFrom = 0;
-  for (auto [from, to] : sounding) {
-    for (size_t n = silentFrom; n < from * kUpsample && n < out.size(); ++n) out[n] = 0.0f;
-    silentFrom = std::max(silentFrom, to * kUpsample);
-  }
-  for (size_t n = silentFrom; n < out.size(); ++n) out[n] = 0.0f;
-  CVocalLevel::Apply(out, sung_, kOutputRate);
-  timings_.signalSeconds =
-      std::chrono::duration<double>(Clock::now() - begin).count() - timings_.synthesisSeconds;
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include "foundation/FileHelpers.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
+#include "singer/CMbrolaVoice.h"
 #include "singer/CSongSinger.h"
 #include "singer/CVocalMidiReader.h"
 #include "singer/CVocalWaveWriter.h"
@@ -14,8 +15,50 @@ namespace {
 constexpr const char* kPrefix = "CantorixSinger: ";
 constexpr const char* kWaveExtension = ".wav";
 
+constexpr const char* kPackagePrefix = "mbrola-";
+constexpr const char* kNeeds = "the natural voice needs ";
+constexpr const char* kInstallHint =
+    ", from Debian's contrib and non-free sections (tools/install-deps.sh installs them)";
+
 void Show(const std::string& text) { Ui().ShowMessage(kPrefix + text, MessageKind::Plain); }
+
+std::string VoiceWord(SingerVoice voice) {
+  switch (voice) {
+    case SingerVoice::Female:
+      return "female";
+    case SingerVoice::Female2:
+      return "second female";
+    case SingerVoice::Male:
+      return "male";
+  }
+  return "female";
+}
+
+// What of the diphone voice is not installed: empty when nothing.
+std::string MissingParts(DiphoneVoice voice) {
+  std::string missing;
+  if (CMbrolaVoice::FindProgram().empty()) missing = CMbrolaVoice::kProgram;
+  if (CMbrolaVoice::FindDatabase(voice).empty()) {
+    if (!missing.empty()) missing += " and ";
+    missing += kPackagePrefix + CMbrolaVoice::DatabaseName(voice);
+  }
+  return missing;
+}
+
 }  // namespace
+
+std::string CVocalSinger::VoiceLine(SingerVoice voice, SingerEngine engine,
+                                    const std::string& missing) {
+  const DiphoneVoice diphone = CSongSinger::DiphoneVoiceOf(voice);
+  if (engine == SingerEngine::Mbrola) {
+    return "sung by the " + VoiceWord(voice) + " voice " + CMbrolaVoice::DatabaseName(diphone) +
+           " (" + CMbrolaVoice::kProgram + ")";
+  }
+  std::string line = "sung by the " + std::string(voice == SingerVoice::Male ? "male" : "female") +
+                     " voice of espeak-ng";
+  if (!missing.empty()) line += std::string("; ") + kNeeds + missing + kInstallHint;
+  return line;
+}
 
 std::string CVocalSinger::DefaultWavePath(const std::string& midiPath) {
   std::string path = midiPath;
@@ -24,7 +67,7 @@ std::string CVocalSinger::DefaultWavePath(const std::string& midiPath) {
 }
 
 bool CVocalSinger::Run(const std::string& midiPath, const std::string& wavePath,
-                       std::optional<SingerVoice> voice) {
+                       std::optional<SingerVoice> voice, std::optional<SingerEngine> engine) {
   CVocalMidiReader::Result read = CVocalMidiReader::FromFile(midiPath);
   if (!read.error.empty()) {
     Show(read.error);
@@ -38,9 +81,19 @@ bool CVocalSinger::Run(const std::string& midiPath, const std::string& wavePath,
     return false;
   }
   const SingerVoice chosen = voice.value_or(CSongSinger::VoiceForMelody(read.sequence));
-  CSongSinger singer(read.sequence, chosen);
+  const std::string missing = MissingParts(CSongSinger::DiphoneVoiceOf(chosen));
+  if (engine == SingerEngine::Mbrola && !missing.empty()) {
+    Show(kNeeds + missing + kInstallHint);
+    return false;
+  }
+  const SingerEngine used =
+      engine.value_or(missing.empty() ? SingerEngine::Mbrola : SingerEngine::Espeak);
+  Show(VoiceLine(chosen, used, engine.has_value() ? std::string() : missing));
+  CSongSinger singer(read.sequence, chosen, used);
   std::vector<float> samples;
-  if (!singer.Sing(samples)) {
+  const bool sung = singer.Sing(samples);
+  for (const std::string& problem : singer.Problems()) Show(problem);
+  if (!sung) {
     Show(singer.Error());
     return false;
   }

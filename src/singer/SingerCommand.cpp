@@ -14,11 +14,14 @@ namespace crx {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: CantorixSinger [-o OUT.wav] [--voice female|male] VOCAL.mid\n"
+    "Usage: CantorixSinger [-o OUT.wav] [--voice female|female2|male] [--engine mbrola|espeak]\n"
+    "                      VOCAL.mid\n"
     "  Sings the vocal MIDI into a WAV file (44100 Hz, 16-bit stereo), by default\n"
     "  the vocal MIDI's path with the extension \".wav\".\n"
-    "  -o OUT.wav            the WAV file to write\n"
-    "  --voice female|male   the voice; by default it follows the melody's range\n"
+    "  -o OUT.wav                    the WAV file to write\n"
+    "  --voice female|female2|male   the voice; by default it follows the melody's range\n"
+    "  --engine mbrola|espeak        the recorded diphone voices (mbrola-jp2, -jp3, -jp1)\n"
+    "                                or espeak-ng; by default mbrola where it is installed\n"
     "  --help | --version\n";
 
 int Fail(const std::string& reason) {
@@ -33,6 +36,7 @@ int RunSingerCommand(int argc, char** argv) {
   std::string midi;
   std::string wave;
   std::optional<SingerVoice> voice;
+  std::optional<SingerEngine> engine;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") {
@@ -43,17 +47,27 @@ int RunSingerCommand(int argc, char** argv) {
       std::printf("CantorixSinger %s\n", CRX_VERSION);
       return 0;
     }
-    if (a == "-o" || a == "--voice") {
+    if (a == "-o" || a == "--voice" || a == "--engine") {
       if (i + 1 >= args.size()) return Fail(a + " needs a value");
       const std::string& value = args[++i];
       if (a == "-o") {
         wave = value;
-      } else if (value == "female") {
-        voice = SingerVoice::Female;
-      } else if (value == "male") {
-        voice = SingerVoice::Male;
+      } else if (a == "--voice") {
+        if (value == "female") {
+          voice = SingerVoice::Female;
+        } else if (value == "female2") {
+          voice = SingerVoice::Female2;
+        } else if (value == "male") {
+          voice = SingerVoice::Male;
+        } else {
+          return Fail("--voice takes female, female2 or male: " + value);
+        }
+      } else if (value == "mbrola") {
+        engine = SingerEngine::Mbrola;
+      } else if (value == "espeak") {
+        engine = SingerEngine::Espeak;
       } else {
-        return Fail("--voice takes female or male: " + value);
+        return Fail("--engine takes mbrola or espeak: " + value);
       }
       continue;
     }
@@ -67,7 +81,7 @@ int RunSingerCommand(int argc, char** argv) {
 
   ConsoleHost host;
   ScopedUi scope(host);
-  const bool sung = CVocalSinger::Run(midi, wave, voice);
+  const bool sung = CVocalSinger::Run(midi, wave, voice, engine);
   return sung && FileExists(wave) != 0 ? 0 : 1;
 }
 

@@ -31,12 +31,20 @@ TEST(SingerCommandTest, HelpVersionAndBadArguments) {
   Lines out = RunLines(kSinger + " --help", &status);
   EXPECT_EQ(status, 0);
   ASSERT_FALSE(out.empty());
-  EXPECT_EQ(out[0], "Usage: CantorixSinger [-o OUT.wav] [--voice female|male] VOCAL.mid");
+  EXPECT_EQ(out[0],
+            "Usage: CantorixSinger [-o OUT.wav] [--voice female|female2|male] [--engine "
+            "mbrola|espeak]");
   EXPECT_EQ(RunLines(kSinger + " --version", &status), Lines{"CantorixSinger " CRX_VERSION});
   EXPECT_EQ(status, 0);
   out = RunLines(kSinger + " --voice alto x.mid", &status);
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(out.at(0), "CantorixSinger: --voice takes female or male: alto");
+  EXPECT_EQ(out.at(0), "CantorixSinger: --voice takes female, female2 or male: alto");
+  out = RunLines(kSinger + " --engine festival x.mid", &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(out.at(0), "CantorixSinger: --engine takes mbrola or espeak: festival");
+  out = RunLines(kSinger + " --engine", &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(out.at(0), "CantorixSinger: --engine needs a value");
   RunLines(kSinger, &status);
   EXPECT_EQ(status, 1);
 }
@@ -66,7 +74,9 @@ TEST(SingerCommandTest, AnExampleSongConvertsAndSingsFromTheCommandLines) {
   ASSERT_EQ(status, 0);
   const Lines out = RunLines(kSinger + " " + ShellQuote(midi), &status);
   EXPECT_EQ(status, 0) << (out.empty() ? "" : out[0]);
-  EXPECT_TRUE(out.empty()) << out[0];
+  // One line: the voice that sang.
+  ASSERT_EQ(out.size(), 1u) << out[1];
+  EXPECT_EQ(out[0].rfind("CantorixSinger: sung by the female voice ", 0), 0u) << out[0];
   const test::SungWave w = test::ReadSungWave(folder.File("vocal.wav"));
   EXPECT_EQ(w.rate, 44100);
 

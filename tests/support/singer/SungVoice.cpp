@@ -22,7 +22,6 @@ constexpr double kHopSeconds = 0.02;
 constexpr double kLowestHz = 70;
 constexpr double kHighestHz = 1000;
 constexpr double kVoicedCorrelation = 0.8;
-constexpr double kOnsetLevelDb = -40;
 // Onsets are looked for with short frames, so that a frame that only ends in
 // the voice does not count: the level over 5 ms, the voicing over 20 ms.
 constexpr double kOnsetLevelSeconds = 0.005;
@@ -112,10 +111,11 @@ double MedianPitch(const std::vector<float>& samples, int rate, double from, dou
   return Median(f);
 }
 
-double VoicedOnset(const std::vector<float>& samples, int rate, double from, double to) {
+double VoicedOnset(const std::vector<float>& samples, int rate, double from, double to,
+                   double levelDb) {
   const double step = 0.001;
   for (double t = std::max(0.0, from); t < to; t += step) {
-    if (RmsDb(samples, rate, t, t + kOnsetLevelSeconds) < kOnsetLevelDb) continue;
+    if (RmsDb(samples, rate, t, t + kOnsetLevelSeconds) < levelDb) continue;
     const size_t at = static_cast<size_t>(t * rate);
     if (FramePitch(samples, rate, at, kOnsetFrameSeconds, kOnsetLowestHz).first > 0) return t;
   }
@@ -146,11 +146,12 @@ bool HavePraat() {
   return status == 0;
 }
 
-std::vector<std::pair<double, double>> PraatPitch(const std::string& wavPath) {
+std::vector<std::pair<double, double>> PraatPitch(const std::string& wavPath, double floorHz) {
   std::vector<std::pair<double, double>> frames;
   const std::string script = CRX_SOURCE_DIR "/tests/singer/peers/pitch_frames.praat";
   for (const std::string& line :
-       CommandLines("praat --run " + ShellQuote(script) + " " + ShellQuote(wavPath) + " 2>&1")) {
+       CommandLines("praat --run " + ShellQuote(script) + " " + ShellQuote(wavPath) + " " +
+                    std::to_string(floorHz) + " 2>&1")) {
     const size_t blank = line.find(' ');
     if (blank == std::string::npos) continue;
     const double t = std::atof(line.substr(0, blank).c_str());

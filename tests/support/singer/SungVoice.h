@@ -30,8 +30,10 @@ SungWave ReadSungWave(const std::string& path);
 // seconds, 0 when none is voiced.
 double MedianPitch(const std::vector<float>& samples, int rate, double from, double to);
 // The first time at or after from (seconds) from which the level over 5 ms
-// passes -40 dBFS and 20 ms are voiced (above 100 Hz); -1 when none up to `to`.
-double VoicedOnset(const std::vector<float>& samples, int rate, double from, double to);
+// passes -40 dBFS (or levelDb) and 20 ms are voiced (above 100 Hz); -1 when
+// none up to `to`.
+double VoicedOnset(const std::vector<float>& samples, int rate, double from, double to,
+                   double levelDb = -40);
 // RMS and peak in dBFS over [from, to) seconds.
 double RmsDb(const std::vector<float>& samples, int rate, double from, double to);
 double PeakDb(const std::vector<float>& samples);
@@ -41,7 +43,8 @@ double NoteHz(int note);
 
 // Praat's pitch frames (time, Hz; 0 unvoiced) of a WAV; empty without praat.
 bool HavePraat();
-std::vector<std::pair<double, double>> PraatPitch(const std::string& wavPath);
+// floorHz: the lowest pitch praat looks for.
+std::vector<std::pair<double, double>> PraatPitch(const std::string& wavPath, double floorHz = 75);
 // The median of the voiced frames in [from, to).
 double MedianOf(const std::vector<std::pair<double, double>>& frames, double from, double to);
 
