@@ -22,22 +22,22 @@ apt-get install -y --no-install-recommends \
 # enable. CRX_NO_NONFREE=1 leaves them out; the singer then uses espeak-ng.
 if [ "${CRX_NO_NONFREE:-0}" = "1" ]; then
   echo "install-deps.sh: CRX_NO_NONFREE=1: the mbrola voices are not installed; the singer uses espeak-ng" >&2
-  exit 0
-fi
-codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
-sources=/etc/apt/sources.list.d/cantorix-nonfree.sources
-if [ ! -f "$sources" ]; then
-  echo "install-deps.sh: enabling Debian's contrib and non-free sections in $sources" >&2
-  echo "  for mbrola and its Japanese voices mbrola-jp1, mbrola-jp2, mbrola-jp3." >&2
-  echo "  Their licence: free of charge, for use only with the mbrola program, not to be sold." >&2
-  cat >"$sources.tmp" <<SOURCES
+else
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+  sources=/etc/apt/sources.list.d/cantorix-nonfree.sources
+  if [ ! -f "$sources" ]; then
+    echo "install-deps.sh: enabling Debian's contrib and non-free sections in $sources" >&2
+    echo "  for mbrola and its Japanese voices mbrola-jp1, mbrola-jp2, mbrola-jp3." >&2
+    echo "  Their licence: free of charge, for use only with the mbrola program, not to be sold." >&2
+    cat >"$sources.tmp" <<SOURCES
 Types: deb
 URIs: http://deb.debian.org/debian
 Suites: $codename $codename-updates
 Components: contrib non-free
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SOURCES
-  mv "$sources.tmp" "$sources"
+    mv "$sources.tmp" "$sources"
+  fi
+  apt-get update -qq
+  apt-get install -y --no-install-recommends mbrola mbrola-jp1 mbrola-jp2 mbrola-jp3
 fi
-apt-get update -qq
-apt-get install -y --no-install-recommends mbrola mbrola-jp1 mbrola-jp2 mbrola-jp3
