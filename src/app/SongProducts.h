@@ -26,6 +26,8 @@ class SongProducts {
 
   // loudnessTenths: the target in tenths of LUFS, or AppSettings::kLoudnessOff.
   SongProducts(const OutsidePrograms& programs, int32_t loudnessTenths);
+  // The programs are held by reference: a temporary would be gone before use.
+  SongProducts(OutsidePrograms&& programs, int32_t loudnessTenths) = delete;
 
   // Texts given for this run: they go before the karaoke file's.
   void SetGivenCredits(SongCredits credits) { given_ = std::move(credits); }

@@ -115,7 +115,8 @@ struct SongProductsTest : ::testing::Test, test::StandInStart {
 
   static test::XfFileBuilder TwoLines(bool withLyrics = true) {
     test::XfFileBuilder song;
-    song.GmReset().MasterVolume(0, 127).Tempo(0, 500000).Program(0, 1, 0).Note(480, 1, 48, 100, 400);
+    song.GmReset().MasterVolume(0, 127).Tempo(0, 500000).Program(0, 1, 0).Note(480, 1, 48, 100,
+                                                                               400);
     const uint32_t starts[] = {480, 960, 1440, 6240, 6720, 7200};
     const char* lyrics[] = {"さ", "く", "ら/", "<よ", "る", "の/"};
     for (size_t i = 0; i < 6; ++i) {
@@ -195,7 +196,8 @@ TEST_F(SongProductsTest, WithoutLyricsOrWithoutLevellingTheMp3IsStillWhole) {
   // Levelling off: the MP3 sounds as loud as the mix.
   dialog.reset();
   const std::string mix = songs.File("song.wav");
-  SongProducts off(OutsidePrograms::ForStartFolder(start.Path()), AppSettings::kLoudnessOff);
+  const OutsidePrograms found = OutsidePrograms::ForStartFolder(start.Path());
+  SongProducts off(found, AppSettings::kLoudnessOff);
   ASSERT_TRUE(off.MakeMp3(kLame, mix, songs.File("off.mp3"), karaoke));
   const auto a = test::FfmpegLoudness(mix);
   const auto b = test::FfmpegLoudness(songs.File("off.mp3"));
