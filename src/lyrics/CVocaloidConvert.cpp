@@ -16,7 +16,6 @@
 #include "lyrics/LineReading.h"
 #include "lyrics/LyricEvent.h"
 #include "lyrics/LyricTrackPreparer.h"
-#include "lyrics/WordDictionary.h"
 #include "midi/MidiTrackData.h"
 #include "platform/UiServices.h"
 
@@ -263,7 +262,7 @@ void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyC
   if (!singleByteOnly && options.readingsByMelody && song.LyricTrack() != nullptr) {
     const MidiTrackData& lyrics = *song.LyricTrack();
     melody.emplace(MelodyReadings::NotesPerLyric(song.Track(), lyrics, melodyChannel),
-                   lyrics.AbsoluteTimes(), WordDictionary::Installed());
+                   lyrics.AbsoluteTimes());
     phonetic.melody = &*melody;
   }
   if (!singleByteOnly) {

@@ -118,8 +118,13 @@ std::vector<std::string> DictionaryReadings(const WordDictionary& words, const s
 }  // namespace
 
 MelodyReadings::MelodyReadings(std::vector<int> notesPerEvent, std::vector<int64_t> eventTicks,
-                               const WordDictionary& words)
+                               const WordDictionary* words)
     : notesPerEvent_(std::move(notesPerEvent)), eventTicks_(std::move(eventTicks)), words_(words) {}
+
+const WordDictionary& MelodyReadings::Words() {
+  if (words_ == nullptr) words_ = &WordDictionary::Installed();
+  return *words_;
+}
 
 std::vector<int> MelodyReadings::NotesPerLyric(const MidiTrackData& main,
                                                const MidiTrackData& lyrics, int melodyChannel) {
@@ -242,7 +247,7 @@ void MelodyReadings::Choose(const std::vector<std::pair<int, size_t>>& where,
           }
         }
       }
-      const std::vector<std::string> listed = DictionaryReadings(words_, surface, morphemes, end);
+      const std::vector<std::string> listed = DictionaryReadings(Words(), surface, morphemes, end);
       std::vector<std::string> candidates;
       for (const std::string& r : analysed) {
         if (std::find(listed.begin(), listed.end(), r) != listed.end()) candidates.push_back(r);

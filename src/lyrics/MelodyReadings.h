@@ -40,8 +40,10 @@ class MelodyReadings {
   static constexpr size_t kRankedAnalyses = 8;
 
   // notesPerEvent and eventTicks are indexed like the lyric track's events.
+  // Without a word list the installed one is used, loaded only when a word
+  // does not fit its notes (most songs never need it).
   MelodyReadings(std::vector<int> notesPerEvent, std::vector<int64_t> eventTicks,
-                 const WordDictionary& words);
+                 const WordDictionary* words = nullptr);
 
   // For every lyric event of the track, the melody notes it is sung on: the
   // notes from its tick up to the next lyric at a later tick (the end of the
@@ -72,7 +74,9 @@ class MelodyReadings {
  private:
   std::vector<int> notesPerEvent_;
   std::vector<int64_t> eventTicks_;
-  const WordDictionary& words_;
+  const WordDictionary& Words();
+
+  const WordDictionary* words_;
   std::vector<MelodyReadingChoice> choices_;
 };
 
