@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/UiServices.h"
+#include "foundation/Diagnostics.h"
 
 namespace crx {
 
@@ -24,7 +24,7 @@ std::string FormatTagged(std::string_view tag, uint32_t code, std::string_view m
 }
 
 int ShowModuleError(std::string_view text) {
-  Ui().ShowMessage(text, MessageKind::ModuleError);
+  ReportModuleError(text);
   return 1;
 }
 
@@ -43,7 +43,10 @@ std::string ModuleReporter::Format(uint32_t code) const {
   return FormatTagged(tag_, code, MessageFor(code));
 }
 
-int ModuleReporter::Report(uint32_t code) const { return ShowModuleError(Format(code)); }
+int ModuleReporter::Report(uint32_t code) const {
+  ReportModuleError(Format(code), tag_, code);
+  return 1;
+}
 
 int ModuleReporter::ReportOnce(uint32_t code) {
   {

@@ -20,8 +20,8 @@ struct ErrorEntry {
 std::string FormatTagged(std::string_view tag, uint32_t code, std::string_view message);
 
 // The reporter of one tagged module: looks a code up in the module's table
-// (the default message for codes it lacks), formats it with the tag and shows
-// it as a system-modal box through the user-interface services.
+// (the default message for codes it lacks), formats it with the tag and
+// reports it as a module error diagnostic.
 class ModuleReporter {
  public:
   ModuleReporter(std::string_view tag, std::span<const ErrorEntry> table,
@@ -51,7 +51,7 @@ class ModuleReporter {
 inline constexpr size_t kReportBufferSize = 2048;
 void CutToReportBuffer(std::string& text);
 
-// Shows a text as a tagged module error (system-modal) and returns 1.
+// Reports an already formatted text as a module error and returns 1.
 int ShowModuleError(std::string_view text);
 
 }  // namespace crx

@@ -3,6 +3,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "foundation/Diagnostics.h"
 
 namespace crx {
 
@@ -47,6 +50,11 @@ UiServices& Ui();
 // Installs a host (not owned; nullptr restores the built-in console host) and
 // returns the previous one.
 UiServices* SetUi(UiServices* host);
+
+// Shows diagnostics of the core through the host, in order. The first use of
+// Ui() or SetUi() also routes diagnostics reported outside any collector to
+// the host, so that they appear where they happen.
+void ShowDiagnostics(const std::vector<Diagnostic>& diagnostics);
 
 // Installs a host for the lifetime of the scope.
 class ScopedUi {
