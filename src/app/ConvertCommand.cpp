@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/VocalPipeline.h"
+#include "foundation/CommandLine.h"
 #include "foundation/FileHelpers.h"
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CVocaloid.h"
@@ -61,43 +62,33 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* reviewOut
   bool particlesAsSung = true;
   LyricPreparationOptions preparation;
   std::string output;
-  std::vector<std::string> paths;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kConvertUsage, stdout);
-      return 0;
-    }
-    if (a == "--version") {
-      std::printf("Cantorix %s\n", CRX_VERSION);
-      return 0;
-    }
-    if (a == "--no-chorus") {
-      preparation.singChorus = false;
-      continue;
-    }
-    if (a == "--particles-as-written") {
-      particlesAsSung = false;
-      continue;
-    }
-    if (a == "--octave" || a == "-o" || a == "--melody-channel") {
-      if (i + 1 >= args.size()) return Fail(a + " needs a value");
-      const std::string& value = args[++i];
-      if (a == "-o") {
-        output = value;
-      } else if (a == "--melody-channel") {
-        melodyChannel = VocalPipeline::ParseMelodyChannel(value);
-        if (!melodyChannel) return Fail("--melody-channel takes a channel from 1 to 16: " + value);
-      } else {
+  CommandLine reader;
+  reader.Flag({"--no-chorus"}, [&] { preparation.singChorus = false; })
+      .Flag({"--particles-as-written"}, [&] { particlesAsSung = false; })
+      .Value({"-o"},
+             [&](const std::string& value) {
+               output = value;
+               return std::string();
+             })
+      .Value({"--melody-channel"},
+             [&](const std::string& value) -> std::string {
+               melodyChannel = VocalPipeline::ParseMelodyChannel(value);
+               if (!melodyChannel) return "--melody-channel takes a channel from 1 to 16: " + value;
+               return {};
+             })
+      .Value({"--octave"}, [&](const std::string& value) -> std::string {
         std::optional<int> parsed = VocalPipeline::ParseOctaveShift(value);
-        if (!parsed) return Fail("--octave takes a whole number from -10 to 10: " + value);
+        if (!parsed) return "--octave takes a whole number from -10 to 10: " + value;
         octaves = *parsed;
-      }
-      continue;
-    }
-    if (a.size() > 1 && a[0] == '-') return Fail("unknown option " + a);
-    paths.push_back(a);
+        return {};
+      });
+  const CommandLine::Parsed parsed = reader.Parse(args);
+  if (parsed.request != CommandLine::Request::Run) {
+    std::fputs(CommandLine::Answer(parsed, kConvertUsage, "Cantorix").c_str(), stdout);
+    return 0;
   }
+  if (!parsed.Ok()) return Fail(parsed.error);
+  const std::vector<std::string>& paths = parsed.operands;
   if (paths.size() != 1) return Fail("one karaoke MIDI file is needed");
   const std::string& karaoke = paths[0];
   if (output.empty()) output = JoinPath(GetFolderOfPath(karaoke), kVocalMidiName);

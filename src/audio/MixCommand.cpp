@@ -9,6 +9,7 @@
 #include "audio/MixSong.h"
 #include "foundation/AppSettings.h"
 #include "foundation/CConfigControl.h"
+#include "foundation/CommandLine.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "platform/Process.h"
@@ -61,37 +62,34 @@ int RunMixCommand(const std::vector<std::string>& args) {
   std::optional<long long> tempo;
   std::optional<std::array<int32_t, 3>> volumes;
   std::optional<std::array<int32_t, 3>> reverbs;
-  std::vector<std::string> paths;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kMixUsage, stdout);
-      return 0;
-    }
-    if (a == "--version") {
-      std::printf("Cantorix %s\n", CRX_VERSION);
-      return 0;
-    }
-    if (a == "--tempo" || a == "--volumes" || a == "--reverbs") {
-      if (i + 1 >= args.size()) return Fail(a + " needs a value");
-      const std::string& value = args[++i];
-      if (a == "--tempo") {
-        tempo = ParseInteger(value);
-        if (!tempo || *tempo < 0 || *tempo > kMaxTempo) {
-          return Fail("--tempo takes microseconds per quarter note, 0 to 16777215: " + value);
-        }
-      } else if (a == "--volumes") {
-        volumes = ParseTriple(value, MixSettings::kMinVolume, MixSettings::kMaxVolume);
-        if (!volumes) return Fail("--volumes takes three percentages 0 to 200: " + value);
-      } else {
+  CommandLine reader;
+  reader
+      .Value({"--tempo"},
+             [&](const std::string& value) -> std::string {
+               tempo = ParseInteger(value);
+               if (!tempo || *tempo < 0 || *tempo > kMaxTempo) {
+                 return "--tempo takes microseconds per quarter note, 0 to 16777215: " + value;
+               }
+               return {};
+             })
+      .Value({"--volumes"},
+             [&](const std::string& value) -> std::string {
+               volumes = ParseTriple(value, MixSettings::kMinVolume, MixSettings::kMaxVolume);
+               if (!volumes) return "--volumes takes three percentages 0 to 200: " + value;
+               return {};
+             })
+      .Value({"--reverbs"}, [&](const std::string& value) -> std::string {
         reverbs = ParseTriple(value, MixSettings::kMinReverb, MixSettings::kMaxReverb);
-        if (!reverbs) return Fail("--reverbs takes three tap counts 0 to 32: " + value);
-      }
-      continue;
-    }
-    if (a.size() > 1 && a[0] == '-') return Fail("unknown option " + a);
-    paths.push_back(a);
+        if (!reverbs) return "--reverbs takes three tap counts 0 to 32: " + value;
+        return {};
+      });
+  const CommandLine::Parsed parsed = reader.Parse(args);
+  if (parsed.request != CommandLine::Request::Run) {
+    std::fputs(CommandLine::Answer(parsed, kMixUsage, "Cantorix").c_str(), stdout);
+    return 0;
   }
+  if (!parsed.Ok()) return Fail(parsed.error);
+  const std::vector<std::string>& paths = parsed.operands;
   if (paths.size() != 3) return Fail("three WAV paths are needed");
   for (const std::string& p : paths) {
     if (!FitsPathField(p)) return Fail("a path is longer than 259 bytes: " + p);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/CommandLine.h"
 #include "foundation/FileHelpers.h"
 #include "platform/ConsoleHost.h"
 #include "platform/UiServices.h"
@@ -37,44 +38,44 @@ int RunSingerCommand(int argc, char** argv) {
   std::string wave;
   std::optional<SingerVoice> voice;
   std::optional<SingerEngine> engine;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (a == "--version") {
-      std::printf("CantorixSinger %s\n", CRX_VERSION);
-      return 0;
-    }
-    if (a == "-o" || a == "--voice" || a == "--engine") {
-      if (i + 1 >= args.size()) return Fail(a + " needs a value");
-      const std::string& value = args[++i];
-      if (a == "-o") {
-        wave = value;
-      } else if (a == "--voice") {
-        if (value == "female") {
-          voice = SingerVoice::Female;
-        } else if (value == "female2") {
-          voice = SingerVoice::Female2;
-        } else if (value == "male") {
-          voice = SingerVoice::Male;
+  CommandLine reader;
+  reader
+      .Value({"-o"},
+             [&](const std::string& value) {
+               wave = value;
+               return std::string();
+             })
+      .Value({"--voice"},
+             [&](const std::string& value) -> std::string {
+               if (value == "female") {
+                 voice = SingerVoice::Female;
+               } else if (value == "female2") {
+                 voice = SingerVoice::Female2;
+               } else if (value == "male") {
+                 voice = SingerVoice::Male;
+               } else {
+                 return "--voice takes female, female2 or male: " + value;
+               }
+               return {};
+             })
+      .Value({"--engine"}, [&](const std::string& value) -> std::string {
+        if (value == "mbrola") {
+          engine = SingerEngine::Mbrola;
+        } else if (value == "espeak") {
+          engine = SingerEngine::Espeak;
         } else {
-          return Fail("--voice takes female, female2 or male: " + value);
+          return "--engine takes mbrola or espeak: " + value;
         }
-      } else if (value == "mbrola") {
-        engine = SingerEngine::Mbrola;
-      } else if (value == "espeak") {
-        engine = SingerEngine::Espeak;
-      } else {
-        return Fail("--engine takes mbrola or espeak: " + value);
-      }
-      continue;
-    }
-    if (a.size() > 1 && a[0] == '-') return Fail("unknown option " + a);
-    if (!midi.empty()) return Fail("one vocal MIDI file is needed");
-    midi = a;
+        return {};
+      });
+  const CommandLine::Parsed parsed = reader.Parse(args);
+  if (parsed.request != CommandLine::Request::Run) {
+    std::fputs(CommandLine::Answer(parsed, kUsage, "CantorixSinger").c_str(), stdout);
+    return 0;
   }
+  if (!parsed.Ok()) return Fail(parsed.error);
+  if (parsed.operands.size() > 1) return Fail("one vocal MIDI file is needed");
+  if (!parsed.operands.empty()) midi = parsed.operands[0];
   if (midi.empty()) return Fail("one vocal MIDI file is needed");
   if (wave.empty()) wave = CVocalSinger::DefaultWavePath(midi);
   if (wave == midi) return Fail("the WAV would overwrite the vocal MIDI: " + wave);

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "audio/CWaveFile.h"
+#include "foundation/CommandLine.h"
 #include "foundation/FileHelpers.h"
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CImeLanguage.h"
@@ -281,46 +282,43 @@ int MakeVideo(const Request& r) {
 
 int RunLyricreelCommand(const std::vector<std::string>& args) {
   Request r;
-  std::vector<std::string> paths;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (a == "--version") {
-      std::printf("Lyricreel %s\n", CRX_VERSION);
-      return 0;
-    }
-    if (a == "--size" || a == "--offset-ms" || a == "--furigana") {
-      if (i + 1 >= args.size()) return Fail(a + " needs a value");
-      const std::string& value = args[++i];
-      if (a == "--furigana") {
-        if (value == kFuriganaNone) {
-          r.furigana = Furigana::None;
-        } else if (value == kFuriganaFile) {
-          r.furigana = Furigana::File;
-        } else if (value == kFuriganaAll) {
-          r.furigana = Furigana::All;
-        } else {
-          return Fail("--furigana takes none, file or all: " + value);
-        }
-      } else if (a == "--size") {
-        if (!ParseSize(value, r.width, r.height)) {
-          return Fail("--size takes WIDTHxHEIGHT, even numbers from 16 to 4096: " + value);
-        }
-      } else {
+  CommandLine reader;
+  reader.DoubleDashOptionsOnly()
+      .Value({"--furigana"},
+             [&](const std::string& value) -> std::string {
+               if (value == kFuriganaNone) {
+                 r.furigana = Furigana::None;
+               } else if (value == kFuriganaFile) {
+                 r.furigana = Furigana::File;
+               } else if (value == kFuriganaAll) {
+                 r.furigana = Furigana::All;
+               } else {
+                 return "--furigana takes none, file or all: " + value;
+               }
+               return {};
+             })
+      .Value({"--size"},
+             [&](const std::string& value) -> std::string {
+               if (!ParseSize(value, r.width, r.height)) {
+                 return "--size takes WIDTHxHEIGHT, even numbers from 16 to 4096: " + value;
+               }
+               return {};
+             })
+      .Value({"--offset-ms"}, [&](const std::string& value) -> std::string {
         const auto ms = ParseInteger(value);
         if (!ms || *ms < -kMaxOffsetMs || *ms > kMaxOffsetMs) {
-          return Fail("--offset-ms takes milliseconds, -3600000 to 3600000: " + value);
+          return "--offset-ms takes milliseconds, -3600000 to 3600000: " + value;
         }
         r.offsetMs = static_cast<int>(*ms);
-      }
-      continue;
-    }
-    if (a.size() > 1 && a[0] == '-' && a[1] == '-') return Fail("unknown option " + a);
-    paths.push_back(a);
+        return {};
+      });
+  const CommandLine::Parsed parsed = reader.Parse(args);
+  if (parsed.request != CommandLine::Request::Run) {
+    std::fputs(CommandLine::Answer(parsed, kUsage, "Lyricreel").c_str(), stdout);
+    return 0;
   }
+  if (!parsed.Ok()) return Fail(parsed.error);
+  const std::vector<std::string>& paths = parsed.operands;
   if (paths.size() != kArgumentCount) return Fail("six arguments are needed");
   r.wav = paths[0];
   r.karaoke = paths[1];
