@@ -11,6 +11,7 @@
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
+#include "platform/FileChooser.h"
 #include "platform/UiServices.h"
 
 namespace crx {

@@ -6,6 +6,7 @@
 #include "foundation/FixedField.h"
 #include "karaoke/CSongData.h"
 #include "lyrics/Cp932Text.h"
+#include "platform/FileChooser.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
 

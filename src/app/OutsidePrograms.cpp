@@ -1,6 +1,7 @@
 #include "app/OutsidePrograms.h"
 
 #include "foundation/FixedField.h"
+#include "platform/FileChooser.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
 

@@ -1,9 +1,7 @@
 #include "app/VocalPipeline.h"
 
-#include <array>
 #include <charconv>
 #include <cstdio>
-#include <mutex>
 #include <string_view>
 
 #include "karaoke/KaraokeFileLoader.h"
@@ -15,6 +13,7 @@
 #include "lyrics/LyricTrackPreparer.h"
 #include "midi/MidiTrackData.h"
 #include "midi/TempoMap.h"
+#include "platform/FileChooser.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
 #include "vocal/CVocalistList.h"
@@ -24,47 +23,6 @@ namespace crx {
 namespace {
 
 constexpr int kTenths = 10;
-
-// Passes every request on to the installed host and notes whether one of the
-// conversion's limit messages went by.
-class LimitWatch : public UiServices {
- public:
-  explicit LimitWatch(UiServices& inner) : inner_(inner) {}
-
-  bool LimitHit() const {
-    std::lock_guard lock(mutex_);
-    return limitHit_;
-  }
-
-  void ShowMessage(std::string_view text, MessageKind kind) override {
-    static constexpr std::array<std::string_view, 3> kLimitMessages = {
-        kTooManyNotesMessage, kTooManySyllablesMessage, kTooManyRecordsMessage};
-    for (std::string_view limit : kLimitMessages) {
-      if (text == limit) {
-        std::lock_guard lock(mutex_);
-        limitHit_ = true;
-      }
-    }
-    inner_.ShowMessage(text, kind);
-  }
-  std::optional<std::string> OpenFileDialog(const FileDialogRequest& r) override {
-    return inner_.OpenFileDialog(r);
-  }
-  std::optional<std::string> SaveFileDialog(const FileDialogRequest& r) override {
-    return inner_.SaveFileDialog(r);
-  }
-  DialogResult RunModal(DialogModel& dialog) override { return inner_.RunModal(dialog); }
-  void Beep() override { inner_.Beep(); }
-  void ShowHelp(const std::string& path) override { inner_.ShowHelp(path); }
-  void ProgressStart() override { inner_.ProgressStart(); }
-  void ProgressStop() override { inner_.ProgressStop(); }
-  void ProgressTick() override { inner_.ProgressTick(); }
-
- private:
-  UiServices& inner_;
-  mutable std::mutex mutex_;
-  bool limitHit_ = false;
-};
 
 }  // namespace
 
@@ -161,20 +119,17 @@ ConversionOutcome VocalPipeline::ConvertLyrics(XfKaraokeData& song, CVocaloid& v
                                                const std::string& dictionaryFolder,
                                                std::vector<std::string>& reviewLines,
                                                bool particlesAsSung) {
-  LimitWatch watch(Ui());
   ConversionOutcome outcome;
-  {
-    ScopedUi scope(watch);
-    ConvertOptions options;
-    options.particlesAsSung = particlesAsSung;
-    options.melodyChoices = &outcome.melodyChoices;
-    CVocaloidConvert::Run(song, vocaloid, melodyChannel, dictionaryFolder, reviewLines, options,
-                          &outcome.unsung);
-  }
+  ConvertOptions options;
+  options.particlesAsSung = particlesAsSung;
+  options.melodyChoices = &outcome.melodyChoices;
+  const ConvertResult result = CVocaloidConvert::Run(
+      song, vocaloid, melodyChannel, dictionaryFolder, reviewLines, options, &outcome.unsung);
+  if (result.candidatesCut) Ui().Beep();
   if (!outcome.unsung.empty()) {
     Ui().ShowMessage(UnsungMessage(outcome.unsung, song), MessageKind::Plain);
   }
-  outcome.limitHit = watch.LimitHit();
+  outcome.limitHit = result.limitHit;
   for (const VocalNote& note : vocaloid.Notes()) {
     if (!note.IsEndRecord()) ++outcome.sungRecords;
   }
@@ -201,7 +156,9 @@ std::string VocalPipeline::UnsungMessage(const std::vector<UnsungLyric>& unsung,
 
 bool VocalPipeline::WriteVocalMidi(const CVocaloid& vocaloid, const XfKaraokeData& song,
                                    const std::string& path, const std::string& voiceFolder) {
-  CVocalistList voices(voiceFolder);
+  CVocalistList voices(voiceFolder, [](int) {
+    return ChooseOpenFile(CVocalistList::kDescriptionExtension, CVocalistList::kDescriptionFilter);
+  });
   return CVocaloidFileWriter::WriteVocalFile(vocaloid, voices, path, song.MainTrack());
 }
 

@@ -2,8 +2,8 @@
 
 #include "audio/AudioMessages.h"
 #include "audio/CWaveImage.h"
+#include "foundation/Diagnostics.h"
 #include "foundation/FileHelpers.h"
-#include "platform/UiServices.h"
 
 namespace crx {
 namespace {
@@ -33,7 +33,7 @@ CAiffData::CAiffData(std::vector<uint8_t> image) : image_(std::move(image)) {
 void CAiffData::ErrorMsg() {
   if (errorShown_) return;
   errorShown_ = true;
-  Ui().ShowMessage(kMsgAiffError, MessageKind::ModuleError);
+  ReportModuleError(kMsgAiffError);
 }
 
 void CAiffData::Parse() {

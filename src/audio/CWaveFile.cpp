@@ -8,13 +8,14 @@
 #include <cerrno>
 
 #include "audio/AudioMessages.h"
+#include "foundation/Diagnostics.h"
 #include "foundation/FileDescriptor.h"
-#include "platform/UiServices.h"
+#include "foundation/SystemReason.h"
 
 namespace crx {
 namespace {
 
-void ShowWaveMessage(std::string_view text) { Ui().ShowMessage(text, MessageKind::Plain); }
+void ShowWaveMessage(std::string_view text) { ReportPlain(text); }
 
 // Chunks occupy their header and data, rounded up to an even count.
 uint64_t PaddedChunkEnd(uint64_t dataOffset, uint32_t size) {
@@ -166,8 +167,12 @@ int CWaveFile::OpenWrite(const std::string& path) {
     return kWaveErrorNotFound;
   }
   format_ = WaveFormatRecord::Pcm(channels_, sampleRate_, bitsPerSample_);
+  lastError_ = 0;
   fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd_ < 0) return FailOpen(kMsgWaveFileError, kWaveErrorCannotOpen);
+  if (fd_ < 0) {
+    lastError_ = errno;
+    return FailOpen(WithSystemReason(kMsgWaveFileError, lastError_), kWaveErrorCannotOpen);
+  }
   mode_ = kModeWrite;
   dataSize_ = 0;
   bytesWritten_ = 0;
@@ -175,7 +180,10 @@ int CWaveFile::OpenWrite(const std::string& path) {
   // The RIFF chunk starts with size 0; Close writes the sizes.
   std::vector<uint8_t> header = WrittenHeader(channels_, sampleRate_, bitsPerSample_, 0);
   std::fill_n(header.begin() + wav::kRiffSizeOffset, 4, 0);
-  if (!WriteAllAt(fd_, 0, header)) return FailOpen(kMsgWaveFileError, kWaveErrorCannotWrite);
+  if (!WriteAllAt(fd_, 0, header)) {
+    lastError_ = errno;
+    return FailOpen(WithSystemReason(kMsgWaveFileError, lastError_), kWaveErrorCannotWrite);
+  }
   riffChunk_ =
       ChunkRecord{{'R', 'I', 'F', 'F'}, 0, {'W', 'A', 'V', 'E'}, wav::kChunkHeaderSize, true};
   subChunk_ = ChunkRecord{{'d', 'a', 't', 'a'}, 0, {}, wav::kFileHeaderSize, true};
@@ -206,6 +214,7 @@ size_t CWaveFile::Write(std::span<const uint8_t> bytes) {
       static_cast<size_t>(std::min<uint64_t>(bytes.size(), limit - std::min(limit, bytesWritten_)));
   size_t done =
       FileDescriptor::WriteFullyAt(fd_, wav::kFileHeaderSize + bytesWritten_, bytes.first(count));
+  if (done < count) lastError_ = errno;
   bytesWritten_ += done;
   return done;
 }
@@ -232,6 +241,7 @@ bool CWaveFile::Close() {
     if ((bytesWritten_ & 1u) != 0) {
       const uint8_t pad[1] = {0};
       ok = WriteAllAt(fd_, end, pad);
+      if (!ok) lastError_ = errno;
     }
     subChunk_.size = static_cast<uint32_t>(bytesWritten_);
     const uint64_t fileLength = end + (bytesWritten_ & 1u);
@@ -240,13 +250,23 @@ bool CWaveFile::Close() {
     riffSize.U32LE(riffChunk_.size);
     ByteWriter dataSize;
     dataSize.U32LE(subChunk_.size);
-    ok = ok && WriteAllAt(fd_, wav::kRiffSizeOffset, riffSize.Data()) &&
-         WriteAllAt(fd_, wav::kFileDataSizeOffset, dataSize.Data());
+    if (ok && !(WriteAllAt(fd_, wav::kRiffSizeOffset, riffSize.Data()) &&
+                WriteAllAt(fd_, wav::kFileDataSizeOffset, dataSize.Data()))) {
+      ok = false;
+      lastError_ = errno;
+    }
     riffChunk_.sizeDirty = subChunk_.sizeDirty = false;
   }
-  if (close(fd_) != 0) ok = false;
+  const bool writing = mode_ == kModeWrite;
+  if (close(fd_) != 0) {
+    if (ok && writing) lastError_ = errno;
+    ok = false;
+  }
   fd_ = -1;
-  if (!ok) ShowWaveMessage(kMsgWaveFileError);
+  if (!ok) {
+    ShowWaveMessage(writing ? WithSystemReason(kMsgWaveFileError, lastError_)
+                            : std::string(kMsgWaveFileError));
+  }
   return ok;
 }
 

@@ -47,7 +47,7 @@ class CWaveFile {
   int Open(int mode, const std::string& path);
   // Finishes a written file (pad byte, chunk sizes) and closes it; nothing
   // when no file is open. False when finishing or closing failed (after
-  // "CWaveFile Error!").
+  // "CWaveFile Error!", with the system's reason for a written file).
   bool Close();
   // Closes without finishing: for a written file that is to be removed.
   void Discard();
@@ -67,6 +67,9 @@ class CWaveFile {
   bool TruncateData(uint64_t size);
   // Writing: the sample bytes written so far.
   uint64_t BytesWritten() const { return bytesWritten_; }
+  // Writing: the system's error number (errno) of the last failed write, 0
+  // when none failed; for the reason in a caller's message.
+  int LastError() const { return lastError_; }
 
   // The data chunk's length as read (cut to the bytes the file holds); 0
   // when not opened for reading.
@@ -109,6 +112,7 @@ class CWaveFile {
   uint64_t fileSize_ = 0;
   uint64_t readPosition_ = 0;
   uint64_t bytesWritten_ = 0;
+  int lastError_ = 0;
 };
 
 }  // namespace crx

@@ -8,8 +8,8 @@
 #include <new>
 
 #include "audio/AudioMessages.h"
+#include "foundation/Diagnostics.h"
 #include "foundation/FileDescriptor.h"
-#include "platform/UiServices.h"
 
 namespace crx {
 
@@ -30,7 +30,7 @@ bool CWaveImage::SetSamples(std::span<const uint8_t> samples, uint32_t frames) {
   } catch (const std::bad_alloc&) {
     owned_.clear();
     frames_ = 0;
-    Ui().ShowMessage(kMsgImageNoSamples, MessageKind::Plain);
+    ReportPlain(kMsgImageNoSamples);
     return false;
   }
   ownsSamples_ = true;
@@ -84,18 +84,18 @@ bool CWaveImage::Write(const std::string& path) const {
   try {
     image.resize(static_cast<size_t>(FileLength()));
   } catch (const std::bad_alloc&) {
-    Ui().ShowMessage(kMsgImageOpenFailed, MessageKind::Plain);
+    ReportPlain(kMsgImageOpenFailed);
     return false;
   }
   Build(image);
   int fd = path.empty() ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
-    Ui().ShowMessage(kMsgImageOpenFailed, MessageKind::Plain);
+    ReportPlain(kMsgImageOpenFailed);
     return false;
   }
   bool ok = FileDescriptor::WriteFully(fd, image);
   if (close(fd) != 0) ok = false;
-  if (!ok) Ui().ShowMessage(kMsgImageOpenFailed, MessageKind::Plain);
+  if (!ok) ReportPlain(kMsgImageOpenFailed);
   return ok;
 }
 

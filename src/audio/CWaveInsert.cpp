@@ -5,7 +5,8 @@
 
 #include "audio/AudioMessages.h"
 #include "audio/CWaveFile.h"
-#include "platform/UiServices.h"
+#include "foundation/Diagnostics.h"
+#include "foundation/SystemReason.h"
 
 namespace crx {
 namespace {
@@ -43,7 +44,7 @@ CWaveInsert::CWaveInsert(const std::string& sourcePath, const std::string& desti
       whole = done == piece;
     }
     whole = whole && destination.Write(data) == data.size();
-    if (!whole) Ui().ShowMessage(kMsgWaveFileError, MessageKind::Plain);
+    if (!whole) ReportPlain(WithSystemReason(kMsgWaveFileError, destination.LastError()));
     written_ = whole;
   }
   destination.Close();

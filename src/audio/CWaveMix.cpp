@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "audio/AudioMessages.h"
-#include "audio/SampleSteps.h"
 #include "audio/CWaveFile.h"
-#include "platform/UiServices.h"
+#include "audio/SampleSteps.h"
+#include "foundation/Diagnostics.h"
+#include "foundation/SystemReason.h"
 
 namespace crx {
 namespace {
@@ -25,7 +26,7 @@ CWaveMix::CWaveMix(const std::string& firstPath, const std::string& secondPath,
   const bool firstOpen = first.Open(CWaveFile::kModeRead, firstPath) == 0;
   const bool secondOpen = second.Open(CWaveFile::kModeRead, secondPath) == 0;
   if (!firstOpen || !secondOpen || !IsMixFormat(first) || !IsMixFormat(second)) {
-    Ui().ShowMessage(kMsgWaveMix, MessageKind::Plain);
+    ReportPlain(kMsgWaveMix);
     first.Close();
     second.Close();
     return;
@@ -41,7 +42,7 @@ CWaveMix::CWaveMix(const std::string& firstPath, const std::string& secondPath,
   CWaveFile output(kChannels, kRate, kBits);
   if (output.Open(CWaveFile::kModeWrite, outputPath) == 0) {
     written_ = output.Write(out) == out.size();
-    if (!written_) Ui().ShowMessage(kMsgWaveFileError, MessageKind::Plain);
+    if (!written_) ReportPlain(WithSystemReason(kMsgWaveFileError, output.LastError()));
   }
   output.Close();
 }

@@ -10,7 +10,8 @@
 
 #include "audio/AudioMessages.h"
 #include "audio/CWaveFile.h"
-#include "platform/UiServices.h"
+#include "foundation/Diagnostics.h"
+#include "foundation/SystemReason.h"
 
 namespace crx {
 namespace {
@@ -96,9 +97,7 @@ class WaveReader {
     if (!supported) {
       const std::string_view text = LoudnessLeveler::kNotPcm16Message;
       const size_t mark = text.find("%s");
-      Ui().ShowMessage(
-          std::string(text.substr(0, mark)) + path + std::string(text.substr(mark + 2)),
-          MessageKind::Plain);
+      ReportPlain(std::string(text.substr(0, mark)) + path + std::string(text.substr(mark + 2)));
       return false;
     }
     channels_ = file_.Channels();
@@ -114,7 +113,7 @@ class WaveReader {
     count = static_cast<size_t>(std::min<uint64_t>(count, frames_ - read_));
     bytes_.resize(count * static_cast<size_t>(channels_) * 2);
     if (file_.Read(bytes_) != bytes_.size()) {
-      Ui().ShowMessage(kMsgWaveFileError, MessageKind::Plain);
+      ReportPlain(kMsgWaveFileError);
       return false;
     }
     const size_t at = out.size();
@@ -264,7 +263,7 @@ bool LoudnessLeveler::Render(const std::string& input, const std::string& output
       return false;
     }
     if (out.Write(bytes) != bytes.size()) {
-      Ui().ShowMessage(kMsgWaveFileError, MessageKind::Plain);
+      ReportPlain(WithSystemReason(kMsgWaveFileError, out.LastError()));
       return false;
     }
     // Frames before the next block's taps are done with.

@@ -4,14 +4,14 @@
 
 #include "audio/AudioMessages.h"
 #include "audio/SampleSteps.h"
-#include "platform/UiServices.h"
+#include "foundation/Diagnostics.h"
 
 namespace crx {
 namespace {
 
 constexpr size_t kBytesPerSample = 2;
 
-void ShowWaveError() { Ui().ShowMessage(kMsgWaveFileError, MessageKind::Plain); }
+void ShowWaveError() { ReportPlain(kMsgWaveFileError); }
 
 }  // namespace
 

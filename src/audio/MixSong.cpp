@@ -3,19 +3,21 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <vector>
 
 #include "audio/AudioMessages.h"
+#include "audio/CWaveFile.h"
 #include "audio/FrameReverb.h"
 #include "audio/MixInput.h"
 #include "audio/SampleSteps.h"
 #include "audio/SilenceTrimmer.h"
 #include "audio/TemporaryFile.h"
-#include "audio/CWaveFile.h"
+#include "foundation/Diagnostics.h"
 #include "foundation/FileHelpers.h"
-#include "platform/UiServices.h"
+#include "foundation/SystemReason.h"
 
 namespace crx {
 namespace {
@@ -28,7 +30,7 @@ constexpr uint64_t kMillisecondsPerSecond = 1000;
 
 double VolumeFactor(int32_t percent) { return percent / kPercent; }
 
-void ShowPlain(std::string_view text) { Ui().ShowMessage(text, MessageKind::Plain); }
+void ShowPlain(std::string_view text) { ReportPlain(text); }
 
 // The file is exactly what writing its data as 44100/2/16 would give.
 bool IsWrittenLayout(const std::string& path, size_t dataSize) {
@@ -51,7 +53,7 @@ bool WriteWave(const std::string& path, int channels, int rate, int bits,
   CWaveFile out(channels, rate, bits);
   if (out.Open(CWaveFile::kModeWrite, path) != 0) return false;
   const bool whole = out.Write(data) == data.size();
-  if (!whole) ShowPlain(kMsgWaveFileError);
+  if (!whole) ShowPlain(WithSystemReason(kMsgWaveFileError, out.LastError()));
   return out.Close() && whole;
 }
 
@@ -98,14 +100,14 @@ class MixOutput {
     bytes_.resize(kept.size() * 2);
     StoreSamples(kept, bytes_);
     if (file_.Write(bytes_) == bytes_.size()) return true;
-    ShowPlain(kMsgWaveFileError);
+    ShowPlain(WithSystemReason(kMsgWaveFileError, file_.LastError()));
     return false;
   }
   // Cuts the quiet end and finishes the file.
   bool Finish() {
     const uint64_t kept = trimmer_.KeptFrames() * kStereoFrameBytes;
     if (!file_.TruncateData(kept)) {
-      ShowPlain(kMsgWaveFileError);
+      ShowPlain(WithSystemReason(kMsgWaveFileError, errno));
       return false;
     }
     return file_.Close();
@@ -187,7 +189,7 @@ bool MixSongInBlocks(const std::string& vocalPath, const std::string& accompanim
   TemporaryFile temporary(outputPath);
   MixOutput output(VolumeFactor(settings.mixVolume), settings.mixReverb);
   if (!temporary.Created() || !output.Open(temporary.Path())) {
-    if (!temporary.Created()) ShowPlain(kMsgWaveFileError);
+    if (!temporary.Created()) ShowPlain(WithSystemReason(kMsgWaveFileError, temporary.LastError()));
     return false;
   }
 
@@ -215,7 +217,7 @@ bool MixSongInBlocks(const std::string& vocalPath, const std::string& accompanim
   accompaniment.Close();
   if (!output.Finish()) return false;
   if (!temporary.Commit()) {
-    ShowPlain(kMsgWaveFileError);
+    ShowPlain(WithSystemReason(kMsgWaveFileError, temporary.LastError()));
     return false;
   }
   return true;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -24,9 +25,14 @@ TemporaryFile::TemporaryFile(std::string target) : target_(std::move(target)) {
   std::string name = target_.substr(nameStart, kMaxNameKept);
   std::string pattern = target_.substr(0, nameStart) + "." + name + kUniqueSuffix;
   const int fd = mkstemp(pattern.data());
-  if (fd < 0) return;
+  if (fd < 0) {
+    lastError_ = errno;
+    return;
+  }
   const bool ok = fchmod(fd, kFileMode) == 0;
-  if (close(fd) != 0 || !ok) {
+  if (!ok) lastError_ = errno;
+  if (close(fd) != 0 && ok) lastError_ = errno;
+  if (lastError_ != 0) {
     unlink(pattern.c_str());
     return;
   }
@@ -38,7 +44,11 @@ TemporaryFile::~TemporaryFile() {
 }
 
 bool TemporaryFile::Commit() {
-  if (path_.empty() || std::rename(path_.c_str(), target_.c_str()) != 0) return false;
+  if (path_.empty()) return false;
+  if (std::rename(path_.c_str(), target_.c_str()) != 0) {
+    lastError_ = errno;
+    return false;
+  }
   path_.clear();
   return true;
 }

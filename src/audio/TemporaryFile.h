@@ -21,10 +21,14 @@ class TemporaryFile {
   // Renames the file over the target. False when that failed; the file is
   // then removed with the object.
   bool Commit();
+  // The system's error number (errno) of a failed creation or renaming, 0
+  // when none failed; for the reason in a caller's message.
+  int LastError() const { return lastError_; }
 
  private:
   std::string target_;
   std::string path_;  // empty when nothing was created, or once committed
+  int lastError_ = 0;
 };
 
 }  // namespace crx

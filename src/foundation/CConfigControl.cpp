@@ -55,16 +55,17 @@ bool CConfigControl::Save() {
   std::string temp = path_ + ".tmp";
   int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
-    GeneralErrorMsg(kGeneOpenFailed, detail);
+    GeneralErrorMsgWithReason(kGeneOpenFailed, detail, errno);
     return false;
   }
-  bool ok = FileDescriptor::WriteFully(fd, record_);
-  if (ok && fsync(fd) != 0) ok = false;
-  if (close(fd) != 0) ok = false;
-  if (ok && std::rename(temp.c_str(), path_.c_str()) != 0) ok = false;
+  int failure = 0;
+  if (!FileDescriptor::WriteFully(fd, record_) || fsync(fd) != 0) failure = errno;
+  if (close(fd) != 0 && failure == 0) failure = errno;
+  if (failure == 0 && std::rename(temp.c_str(), path_.c_str()) != 0) failure = errno;
+  const bool ok = failure == 0;
   if (!ok) {
     unlink(temp.c_str());
-    GeneralErrorMsg(kGeneOpenFailed, detail);
+    GeneralErrorMsgWithReason(kGeneOpenFailed, detail, failure);
   }
   return ok;
 }

@@ -35,6 +35,7 @@ size_t FileDescriptor::WriteFullyAt(int fd, uint64_t offset, std::span<const uin
     ssize_t w =
         pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
     if (w < 0 && errno == EINTR) continue;
+    if (w == 0) errno = EIO;  // no progress and no reason given
     if (w <= 0) break;
     done += static_cast<size_t>(w);
   }
@@ -46,6 +47,7 @@ bool FileDescriptor::WriteFully(int fd, std::span<const uint8_t> data) {
   while (done < data.size()) {
     ssize_t w = write(fd, data.data() + done, data.size() - done);
     if (w < 0 && errno == EINTR) continue;
+    if (w == 0) errno = EIO;  // no progress and no reason given
     if (w <= 0) return false;
     done += static_cast<size_t>(w);
   }

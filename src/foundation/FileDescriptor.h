@@ -13,9 +13,9 @@ class FileDescriptor {
   // The bytes read before the end of the file or an error.
   static size_t ReadFully(int fd, std::span<uint8_t> out);
   static size_t ReadFullyAt(int fd, uint64_t offset, std::span<uint8_t> out);
-  // The bytes written before an error.
+  // The bytes written before an error; errno then tells why.
   static size_t WriteFullyAt(int fd, uint64_t offset, std::span<const uint8_t> data);
-  // True when every byte was written.
+  // True when every byte was written; errno tells why not.
   static bool WriteFully(int fd, std::span<const uint8_t> data);
 };
 

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "foundation/Diagnostics.h"
 #include "foundation/FileDescriptor.h"
 #include "foundation/GeneralError.h"
 #include "platform/TextCodec.h"
-#include "platform/UiServices.h"
 
 namespace crx {
 namespace {
@@ -104,7 +104,7 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 void ReportPathTooLong(std::string_view path) {
   std::string text(kPathTooLongMessage);
   text.append(" [").append(path).append("]");
-  Ui().ShowMessage(text, MessageKind::Plain);
+  ReportPlain(text);
 }
 
 int FileExists(const std::string& path) {
@@ -127,7 +127,7 @@ bool ReadFileLimited(const std::string& path, std::vector<uint8_t>& out, size_t 
   out.clear();
   int fd = OpenForReading(path);
   if (fd < 0) {
-    Ui().ShowMessage(path, MessageKind::Plain);
+    ReportPlain(path);
     GeneralErrorMsg(kGeneOpenFailed, path.c_str());
     return false;
   }
@@ -159,38 +159,26 @@ bool ReadRecord(const std::string& path, std::span<uint8_t> buffer, size_t* byte
 }
 
 bool WriteRecord(const std::string& path, std::span<const uint8_t> data, bool withDetail) {
-  int fd = path.empty() ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    GeneralErrorMsg(kGeneOpenFailed, withDetail && !path.empty() ? path.c_str() : nullptr);
+  const char* detail = withDetail && !path.empty() ? path.c_str() : nullptr;
+  if (path.empty()) {
+    GeneralErrorMsg(kGeneOpenFailed, detail);
     return false;
   }
-  bool ok = FileDescriptor::WriteFully(fd, data);
-  if (close(fd) != 0) ok = false;
-  if (!ok) GeneralErrorMsg(kGeneOpenFailed, withDetail ? path.c_str() : nullptr);
-  return ok;
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    GeneralErrorMsgWithReason(kGeneOpenFailed, detail, errno);
+    return false;
+  }
+  int failure = 0;
+  if (!FileDescriptor::WriteFully(fd, data)) failure = errno;
+  if (close(fd) != 0 && failure == 0) failure = errno;
+  if (failure != 0) GeneralErrorMsgWithReason(kGeneOpenFailed, detail, failure);
+  return failure == 0;
 }
 
 bool RemoveFile(const std::string& path) {
   if (path.empty()) return false;
   return unlink(path.c_str()) == 0 || errno == ENOENT;
-}
-
-int SelectOpenFile(std::string_view defaultExtension, std::string_view filter, std::string& out) {
-  FileDialogRequest request{std::string(filter), std::string(defaultExtension), true, false};
-  std::optional<std::string> chosen = Ui().OpenFileDialog(request);
-  if (!chosen) return 0;
-  out = *chosen;
-  return 1;
-}
-
-int SelectSaveFile(std::string_view filter, std::string_view defaultExtension, std::string& out,
-                   bool overwritePrompt) {
-  FileDialogRequest request{std::string(filter), std::string(defaultExtension), false,
-                            overwritePrompt};
-  std::optional<std::string> chosen = Ui().SaveFileDialog(request);
-  if (!chosen) return 0;
-  out = *chosen;
-  return 1;
 }
 
 void MakeFolders(const std::string& folder) {

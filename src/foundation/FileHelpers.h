@@ -55,16 +55,11 @@ bool ReadFileLimited(const std::string& path, std::vector<uint8_t>& out, size_t 
 // keeps what was read. False when the file cannot be opened.
 bool ReadRecord(const std::string& path, std::span<uint8_t> buffer, size_t* bytesRead = nullptr);
 // Creates or truncates the file and writes the bytes. False on failure, after
-// GENE 0x01000007 (with the path as detail unless withDetail is false).
+// GENE 0x01000007 (with the path as detail unless withDetail is false)
+// followed by the system's reason, such as a full disk.
 bool WriteRecord(const std::string& path, std::span<const uint8_t> data, bool withDetail = true);
 // Deletes a file; true when it is gone.
 bool RemoveFile(const std::string& path);
-
-// The open-file dialog (the chosen file must exist): 1 and the path, or 0.
-int SelectOpenFile(std::string_view defaultExtension, std::string_view filter, std::string& out);
-// The save-file dialog, asking before overwriting: 1 and the path, or 0.
-int SelectSaveFile(std::string_view filter, std::string_view defaultExtension, std::string& out,
-                   bool overwritePrompt = true);
 
 // Creates every missing level of the folder path.
 void MakeFolders(const std::string& folder);

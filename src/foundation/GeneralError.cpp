@@ -1,5 +1,8 @@
 #include "foundation/GeneralError.h"
 
+#include "foundation/Diagnostics.h"
+#include "foundation/SystemReason.h"
+
 namespace crx {
 namespace {
 
@@ -44,9 +47,20 @@ std::string FormatGeneralError(uint32_t code, const char* detail) {
 }
 
 int GeneralErrorMsg(uint32_t code, const char* detail) {
-  return ShowModuleError(FormatGeneralError(code, detail));
+  ReportModuleError(FormatGeneralError(code, detail), kGeneTag, code);
+  return 1;
 }
 
-int GeneralErrorMsgPlain(uint32_t code) { return ShowModuleError(FormatGeneralError(code)); }
+int GeneralErrorMsgWithReason(uint32_t code, const char* detail, int errorNumber) {
+  std::string text = WithSystemReason(FormatGeneralError(code, detail), errorNumber);
+  CutToReportBuffer(text);
+  ReportModuleError(text, kGeneTag, code);
+  return 1;
+}
+
+int GeneralErrorMsgPlain(uint32_t code) {
+  ReportModuleError(FormatGeneralError(code), kGeneTag, code);
+  return 1;
+}
 
 }  // namespace crx

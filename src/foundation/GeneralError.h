@@ -36,6 +36,9 @@ int GeneralErrorMsg(uint32_t code, const char* detail = nullptr);
 inline int GeneralErrorMsg(uint32_t code, const std::string& detail) {
   return GeneralErrorMsg(code, detail.c_str());
 }
+// As GeneralErrorMsg, followed by the system's reason for the failure
+// (errno): "GENE%08X %s [%s] (reason)".
+int GeneralErrorMsgWithReason(uint32_t code, const char* detail, int errorNumber);
 // The renderer's reporter: always the plain form.
 int GeneralErrorMsgPlain(uint32_t code);
 

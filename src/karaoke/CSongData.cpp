@@ -6,9 +6,9 @@
 
 #include "foundation/ByteReader.h"
 #include "foundation/ByteWriter.h"
+#include "foundation/Diagnostics.h"
 #include "foundation/FileHelpers.h"
 #include "platform/TextCodec.h"
-#include "platform/UiServices.h"
 
 namespace crx {
 namespace {
@@ -121,11 +121,13 @@ CSongData::CSongData(const std::string& path, int& numerator, int& keyIndex, int
     : path_(path) {
   ClearAll();
   if (FileExists(path)) {
+    fileRead_ = true;
     size_t size = GetFileSize32(path);
     std::vector<uint8_t> bytes;
     // Nothing past the newest layout is used, so nothing more is read. A file
     // that cannot be read counts as zeros.
-    ReadFileLimited(path, bytes, std::min<size_t>(size, kFileSize));
+    const size_t wanted = std::min<size_t>(size, kFileSize);
+    if (!ReadFileLimited(path, bytes, wanted) || bytes.size() != wanted) damaged_ = true;
     Load(bytes, size);
   } else {
     BuildDefaults(numerator, keyIndex, measures, 1);
@@ -369,10 +371,11 @@ void CSongData::BuildDefaults(int numerator, int keyIndex, int measures, int sec
 
 void CSongData::CheckTimeSignature() {
   if (beats_ >= kMinBeats && beats_ <= kMaxBeats) return;
+  damaged_ = true;
   char box[32];
   std::snprintf(box, sizeof box, "[%d]", static_cast<int>(beats_));
-  Ui().ShowMessage(box, MessageKind::Plain);
-  Ui().ShowMessage(kTimeSignBox, MessageKind::Plain);
+  ReportPlain(box);
+  ReportPlain(kTimeSignBox);
   BuildDefaults(kFallbackBeats, 0, kFallbackMeasures, 0);
 }
 

@@ -67,6 +67,11 @@ class CSongData {
   const std::string& KeyName() const { return keyName_; }
   int32_t Tempo() const { return TextBlockInt(songinfo::kTempo); }
   const std::string& Path() const { return path_; }
+  // The file could not be read as it stands: it could not be opened, ended
+  // early, or held a time signature that was refused and replaced by the
+  // defaults (each after its message). Defaults built without a file are
+  // not damaged, whatever the caller gave.
+  bool Damaged() const { return damaged_ && fileRead_; }
 
   std::string FirstChord(size_t beat) const;
   std::string SecondChord(size_t beat) const;
@@ -114,6 +119,8 @@ class CSongData {
   void SetTextBlockInt(size_t offset, int32_t value);
 
   std::string path_;
+  bool fileRead_ = false;
+  bool damaged_ = false;
   std::vector<ChordEntry> chords_;
   std::vector<MelodyEntry> melody_;
   std::array<uint8_t, songinfo::kTextBlockSize> textBlock_{};

@@ -246,13 +246,10 @@ bool HasKarExtension(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<XfKaraokeData> KaraokeFileLoader::Load(const std::string& path) {
-  std::string chosen = path;
-  if (chosen.empty() && SelectOpenFile(kMidiFileExtension, kMidiFileFilter, chosen) == 0) {
-    return nullptr;
-  }
+  if (path.empty()) return nullptr;  // nothing chosen
   std::vector<uint8_t> bytes;
-  if (!ReadFileLimited(chosen, bytes, kWholeFileReadLimit)) return nullptr;
-  return LoadBytes(bytes, chosen);
+  if (!ReadFileLimited(path, bytes, kWholeFileReadLimit)) return nullptr;
+  return LoadBytes(bytes, path);
 }
 
 std::unique_ptr<XfKaraokeData> KaraokeFileLoader::LoadBytes(std::span<const uint8_t> bytes,

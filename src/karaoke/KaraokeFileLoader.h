@@ -31,9 +31,9 @@ namespace crx {
 //   becomes "ー".
 class KaraokeFileLoader {
  public:
-  // Reads the file (asks for one when the path is empty) and loads it. Null
-  // after a message when the file cannot be read, is no MIDI file of format
-  // 0 or 1, or has no lyrics; null without one when the choice is cancelled.
+  // Reads the file and loads it. Null after a message when the file cannot
+  // be read, is no MIDI file of format 0 or 1, or has no lyrics; null
+  // without one when no path was chosen (empty).
   static std::unique_ptr<XfKaraokeData> Load(const std::string& path);
   // The same from bytes; the path is remembered by the song, and a path
   // ending in ".kar" marks the bytes as a .kar file.

@@ -37,7 +37,7 @@ ModuleReporter& XfKaraokeData::Reporter() {
 }
 
 XfKaraokeData::XfKaraokeData(const std::string& path) : path_(path) {
-  if (path_.empty() && SelectOpenFile(kMidiFileExtension, kMidiFileFilter, path_) == 0) return;
+  if (path_.empty()) return;  // nothing chosen
   if (!LoadFile(path_)) return;
   Read();
 }
@@ -162,15 +162,7 @@ bool XfKaraokeData::Write(const std::string& path) {
     complete = false;
   }
 
-  std::string target = path;
-  bool saved = false;
-  if (target.empty()) {
-    if (SelectSaveFile(kMidiFileFilter, kMidiFileExtension, target, false) == 1) {
-      saved = SaveFile(target);
-    }
-  } else {
-    saved = SaveFile(target);
-  }
+  const bool saved = !path.empty() && SaveFile(path);
 
   // Back to the form the caller had. Only a track that was serialised is
   // parsed again; one that was not keeps its events as they are.

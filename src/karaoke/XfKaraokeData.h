@@ -33,9 +33,8 @@ class XfKaraokeData : public MidiFormat0Data {
   static constexpr std::string_view kDefaultMessage =
       "カラオケ用MIDIファイルでエラーが発生しました。";
 
-  // Reads the whole file (asks for one with "SMF files|*.mid|" when the path
-  // is empty) and runs Read. A file that cannot be read leaves the object
-  // empty (image size 0).
+  // Reads the whole file and runs Read. A file that cannot be read, or no
+  // path chosen (empty), leaves the object empty (image size 0).
   explicit XfKaraokeData(const std::string& path = {});
   // Takes the bytes as the image (cut at the capacity) without reading them;
   // the path is only remembered.
@@ -50,7 +49,7 @@ class XfKaraokeData : public MidiFormat0Data {
   // no "XFIH" chunk afterwards.
   void Assemble(KaraokeKind kind, int division, std::unique_ptr<MidiTrackData> main,
                 std::unique_ptr<MidiTrackData> lyrics);
-  // Writes the karaoke file to the path (asks when empty): the main track,
+  // Writes the karaoke file to the path (nothing without one): the main track,
   // the "XFIH" chunk when the song has one, the lyric track as "XFKM". The
   // object stays usable as before. True when every chunk was written and the
   // file saved.

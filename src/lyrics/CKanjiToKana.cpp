@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "foundation/FileHelpers.h"
-#include "platform/UiServices.h"
 
 namespace crx {
 namespace {
@@ -16,13 +15,14 @@ constexpr size_t kKeyBytes = 2;
 CKanjiToKana::CKanjiToKana(const std::string& dictionaryFolder)
     : list_(JoinPath(dictionaryFolder, kFileName)) {}
 
-size_t CKanjiToKana::FindCandidates(std::string_view text, std::vector<KanaCandidate>& out) const {
+size_t CKanjiToKana::FindCandidates(std::string_view text, std::vector<KanaCandidate>& out,
+                                    bool* cut) const {
   out.clear();
+  if (cut != nullptr) *cut = false;
   if (text.empty()) return 0;
   const std::string_view key = text.substr(0, kKeyBytes);
   size_t greatest = 0;
   bool groupOpen = false;
-  bool cut = false;
   // From the last row up: only the last run of matching rows counts.
   for (int row = list_.RowCount() - 1; row >= 0; --row) {
     const std::string& written = list_.Cell(row, 0);
@@ -37,11 +37,10 @@ size_t CKanjiToKana::FindCandidates(std::string_view text, std::vector<KanaCandi
     greatest = std::max(greatest, written.size());
     if (out.size() < kMaxCandidates) {
       out.push_back({written, reading});
-    } else {
-      cut = true;
+    } else if (cut != nullptr) {
+      *cut = true;
     }
   }
-  if (cut) Ui().Beep();
   return greatest;
 }
 

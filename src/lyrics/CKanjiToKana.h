@@ -29,9 +29,11 @@ class CKanjiToKana {
 
   // The rows whose written form begins with the same two bytes as the text:
   // the last such run of rows in the file, from its last row upwards, at most
-  // 512 (more sound a beep). Returns the greatest written-form length in
-  // bytes (0 when nothing matched).
-  size_t FindCandidates(std::string_view text, std::vector<KanaCandidate>& out) const;
+  // 512 (cut, when given, tells whether more were left out: the user hears a
+  // beep for it). Returns the greatest written-form length in bytes (0 when
+  // nothing matched).
+  size_t FindCandidates(std::string_view text, std::vector<KanaCandidate>& out,
+                        bool* cut = nullptr) const;
 
   const CListFile& List() const { return list_; }
 

@@ -9,11 +9,11 @@
 #include <cerrno>
 
 #include "foundation/ByteReader.h"
+#include "foundation/Diagnostics.h"
 #include "foundation/FileDescriptor.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/ModuleReporter.h"
 #include "platform/TextCodec.h"
-#include "platform/UiServices.h"
 
 namespace crx {
 namespace {
@@ -74,7 +74,7 @@ CListFile::CListFile(const std::string& path, char separator, int columns)
   std::vector<uint8_t> image;
   if (!ResolvePath(path)) return;
   if (!ReadImage(image)) return;
-  if (!Parse(image)) Ui().ShowMessage(fullPath_, MessageKind::Plain);
+  if (!Parse(image)) ReportPlain(fullPath_);
   CommaEscapes();
 }
 
@@ -146,8 +146,7 @@ bool CListFile::Parse(const std::vector<uint8_t>& image) {
                                  [sep](uint8_t b) { return b == sep || b == kCr || b == kLf; });
         if (term == rest.end()) {
           Reporter().Report(kErrData);
-          Ui().ShowMessage(std::to_string(RowCount()) + "行目にエラーがあります。",
-                           MessageKind::Plain);
+          ReportPlain(std::to_string(RowCount()) + "行目にエラーがあります。");
           return false;
         }
         size_t length = static_cast<size_t>(term - rest.begin());

@@ -1,4 +1,5 @@
 #include "lyrics/CVocaloidConvert.h"
+#include "foundation/Diagnostics.h"
 
 #include <optional>
 
@@ -17,7 +18,6 @@
 #include "lyrics/LyricEvent.h"
 #include "lyrics/LyricTrackPreparer.h"
 #include "midi/MidiTrackData.h"
-#include "platform/UiServices.h"
 
 namespace crx {
 namespace {
@@ -221,20 +221,22 @@ void CVocaloidConvert::InsertNoteLyrics(const MidiTrackData& mainTrack, MidiTrac
   }
 }
 
-void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
-                           const std::string& dictionaryFolder,
-                           std::vector<std::string>& reviewLines) {
-  Run(song, vocaloid, melodyChannel, dictionaryFolder, reviewLines, ConvertOptions{});
+ConvertResult CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
+                                    const std::string& dictionaryFolder,
+                                    std::vector<std::string>& reviewLines) {
+  return Run(song, vocaloid, melodyChannel, dictionaryFolder, reviewLines, ConvertOptions{});
 }
 
-void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
-                           const std::string& dictionaryFolder,
-                           std::vector<std::string>& reviewLines, const ConvertOptions& options,
-                           std::vector<UnsungLyric>* unsung) {
+ConvertResult CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
+                                    const std::string& dictionaryFolder,
+                                    std::vector<std::string>& reviewLines,
+                                    const ConvertOptions& options,
+                                    std::vector<UnsungLyric>* unsung) {
+  ConvertResult result;
   vocaloid.Clear();
   vocaloid.SetMelodyChannel(melodyChannel);
   if (song.Division() != kVocalDivision) {
-    Ui().ShowMessage(kDivisionWarningMessage, MessageKind::Plain);
+    ReportPlain(kDivisionWarningMessage);
   }
 
   // Real karaoke files first become what the passes read (nothing happens
@@ -250,6 +252,7 @@ void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyC
   {
     const CVocaloidConvertDictionary dictionary(song, melodyChannel, dictionaryFolder);
     phonetic.dictionaryReadings = dictionary.Replaced();
+    result.candidatesCut = dictionary.CandidatesCut();
   }
   // A lyric still to be read is shared with the notes after it once it is
   // read, by its morae: 光 over three notes sings ひ, か, り.
@@ -285,7 +288,9 @@ void CVocaloidConvert::Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyC
   data.Collect(song.Track(), song.LyricTrack(), melodyChannel, singleByteOnly);
   data.FillVocaloid(vocaloid);
   if (unsung != nullptr) *unsung = data.Unsung();
-  if (vocaloid.Count() <= 1) Ui().ShowMessage(kNothingToSingMessage, MessageKind::Plain);
+  if (vocaloid.Count() <= 1) ReportPlain(kNothingToSingMessage);
+  result.limitHit = data.LimitHit();
+  return result;
 }
 
 }  // namespace crx

@@ -33,6 +33,15 @@ struct ConvertOptions {
   std::vector<MelodyReadingChoice>* melodyChoices = nullptr;
 };
 
+// What a conversion tells its caller besides its messages.
+struct ConvertResult {
+  // Notes or syllables past a limit were left unsung.
+  bool limitHit = false;
+  // A word had more kanji candidates than are looked at (the user hears a
+  // beep for it).
+  bool candidatesCut = false;
+};
+
 // The lyric found at a note's tick.
 struct NoteLyric {
   std::string text;        // CP932, without spaces; empty when nothing is sung there
@@ -61,15 +70,17 @@ struct LyricCursor {
 class CVocaloidConvert {
  public:
   // The whole conversion. The previous result in the holder is freed first;
-  // the review lines are appended to the caller's list. Failures are shown
-  // on the way; the run always completes.
-  static void Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
-                  const std::string& dictionaryFolder, std::vector<std::string>& reviewLines);
+  // the review lines are appended to the caller's list. Failures are
+  // reported on the way; the run always completes.
+  static ConvertResult Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
+                           const std::string& dictionaryFolder,
+                           std::vector<std::string>& reviewLines);
   // The same with the options; the lyrics that hold a syllable the split
   // cannot sing are stored in unsung when it is given.
-  static void Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
-                  const std::string& dictionaryFolder, std::vector<std::string>& reviewLines,
-                  const ConvertOptions& options, std::vector<UnsungLyric>* unsung = nullptr);
+  static ConvertResult Run(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
+                           const std::string& dictionaryFolder,
+                           std::vector<std::string>& reviewLines, const ConvertOptions& options,
+                           std::vector<UnsungLyric>* unsung = nullptr);
 
   // The lyric at an absolute tick: the first lyric event there that is no
   // marker ("イントロ", "エンディング", "/"), without a leading "<" or ">".

@@ -1,4 +1,5 @@
 #include "lyrics/CVocaloidConvertDictionary.h"
+#include "foundation/Diagnostics.h"
 
 #include <algorithm>
 #include <limits>
@@ -10,7 +11,6 @@
 #include "lyrics/CVocaloidConvert.h"
 #include "lyrics/Cp932Text.h"
 #include "lyrics/LyricEvent.h"
-#include "platform/UiServices.h"
 
 namespace crx {
 namespace {
@@ -36,7 +36,7 @@ struct Slot {
   std::string text;
 };
 
-void Debug(const char* identifier) { Ui().ShowMessage(identifier, MessageKind::Plain); }
+void Debug(const char* identifier) { ReportPlain(identifier); }
 
 bool HasSingleByteCharacter(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
@@ -81,7 +81,9 @@ class DictionaryPass {
     NoteLyric lyric = CVocaloidConvert::LyricAtTick(lyrics_, tick, cursor_);
     if (lyric.text.empty() || lyric.firstIndex < 0) return;
     std::vector<KanaCandidate> candidates;
-    size_t greatest = kanji_.FindCandidates(lyric.text, candidates);
+    bool cut = false;
+    size_t greatest = kanji_.FindCandidates(lyric.text, candidates, &cut);
+    candidatesCut_ = candidatesCut_ || cut;
     if (greatest == 0) return;
     int start = WordStart(lyric.firstIndex, tick);
     if (start < 0) return;
@@ -227,8 +229,11 @@ class DictionaryPass {
   std::vector<int64_t> ticks_;
   LyricCursor cursor_;
   std::vector<int> replaced_;
+  bool candidatesCut_ = false;
 
  public:
+  // A word had more candidates than are looked at.
+  bool CandidatesCut() const { return candidatesCut_; }
   // The lyric events the dictionary rewrote, in order, each once.
   std::vector<int> Replaced() const {
     std::vector<int> events = replaced_;
@@ -254,6 +259,7 @@ CVocaloidConvertDictionary::CVocaloidConvertDictionary(XfKaraokeData& song, int 
     if (e.kind != MidiKind::Note || e.channel != melodyChannel) continue;
     pass.AtNote(tick);
   }
+  candidatesCut_ = pass.CandidatesCut();
   // Each rewritten event holds its reading from its tick up to the next lyric
   // event, where the notes in between may take a share of it.
   const std::vector<int64_t> ticks = lyrics->AbsoluteTimes();

@@ -31,9 +31,13 @@ class CVocaloidConvertDictionary {
   // Where the lyrics now hold readings of the dictionary: the ticks of every
   // rewritten lyric event up to the next lyric event, in order.
   const std::vector<TickRange>& Replaced() const { return replaced_; }
+  // A word had more kanji candidates than are looked at; the rest were left
+  // out.
+  bool CandidatesCut() const { return candidatesCut_; }
 
  private:
   std::vector<TickRange> replaced_;
+  bool candidatesCut_ = false;
 };
 
 }  // namespace crx

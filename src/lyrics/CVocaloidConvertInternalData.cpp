@@ -1,4 +1,5 @@
 #include "lyrics/CVocaloidConvertInternalData.h"
+#include "foundation/Diagnostics.h"
 
 #include <algorithm>
 #include <limits>
@@ -8,7 +9,6 @@
 #include "lyrics/CVocaloidConvert.h"
 #include "lyrics/Cp932Text.h"
 #include "midi/MidiTrackData.h"
-#include "platform/UiServices.h"
 
 namespace crx {
 namespace {
@@ -30,7 +30,7 @@ CVocaloidConvertInternalData::CVocaloidConvertInternalData(std::vector<std::stri
 void CVocaloidConvertInternalData::WarnOnce(bool& shown, const char* message) {
   if (shown) return;
   shown = true;
-  Ui().ShowMessage(message, MessageKind::Plain);
+  ReportPlain(message);
 }
 
 void CVocaloidConvertInternalData::CloseReviewLine() {

@@ -87,6 +87,9 @@ class CVocaloidConvertInternalData {
   // The lyrics with a syllable that cannot be sung, in note order (none in
   // a song of single-byte lyrics only).
   const std::vector<UnsungLyric>& Unsung() const { return unsung_; }
+  // The song went past a limit of the sung notes or syllables, so that some
+  // were left out (each limit's message was reported once).
+  bool LimitHit() const { return notesWarned_ || syllablesWarned_ || recordsWarned_; }
 
  private:
   void CloseReviewLine();

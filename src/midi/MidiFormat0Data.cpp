@@ -42,11 +42,8 @@ MidiFormat0Data::~MidiFormat0Data() = default;
 bool MidiFormat0Data::LoadFile(const std::string& path) {
   std::vector<uint8_t> bytes;
   SetImageSize(0);
-  std::string chosen = path;
-  if (chosen.empty() && SelectOpenFile(kMidiFileExtension, kMidiFileFilter, chosen) == 0) {
-    return false;
-  }
-  if (!ReadFileLimited(chosen, bytes, capacity_)) return false;
+  if (path.empty()) return false;  // nothing chosen
+  if (!ReadFileLimited(path, bytes, capacity_)) return false;
   LoadImage(bytes);
   return true;
 }
@@ -59,11 +56,8 @@ void MidiFormat0Data::LoadImage(std::span<const uint8_t> bytes) {
 }
 
 bool MidiFormat0Data::SaveFile(const std::string& path) const {
-  std::string chosen = path;
-  if (chosen.empty() && SelectSaveFile(kMidiFileFilter, kMidiFileExtension, chosen) == 0) {
-    return false;
-  }
-  return WriteRecord(chosen, ImageBytes());
+  if (path.empty()) return false;  // nothing chosen
+  return WriteRecord(path, ImageBytes());
 }
 
 std::span<const uint8_t> MidiFormat0Data::ImageBytes() const {

@@ -19,7 +19,8 @@ inline constexpr size_t kMidiHeaderSize = 14;
 inline constexpr size_t kMacBinaryHeaderSize = 128;
 // Division until a header is read.
 inline constexpr int kDefaultDivision = 960;
-// The file filter and default extension of MIDI file dialogs.
+// The file filter and default extension of the dialogs that choose a MIDI
+// file for these classes.
 inline constexpr const char* kMidiFileFilter = "SMF files|*.mid|";
 inline constexpr const char* kMidiFileExtension = "mid";
 
@@ -39,14 +40,14 @@ class MidiFormat0Data {
   MidiFormat0Data(const MidiFormat0Data&) = delete;
   MidiFormat0Data& operator=(const MidiFormat0Data&) = delete;
 
-  // Reads the whole file into the image (at most the capacity); an empty path
-  // asks for one. False when the file cannot be read (reported) or the choice
-  // is cancelled; the image is then empty.
+  // Reads the whole file into the image (at most the capacity). False when
+  // the file cannot be read (reported) or no path was chosen (empty); the
+  // image is then empty.
   bool LoadFile(const std::string& path);
   // Replaces the image with bytes (cut at the capacity).
   void LoadImage(std::span<const uint8_t> bytes);
-  // Writes image size bytes to the path (an empty path asks for one). False
-  // on failure (reported) or when cancelled.
+  // Writes image size bytes to the path. False on failure (reported) or when
+  // no path was chosen (empty).
   bool SaveFile(const std::string& path) const;
 
   // Mac binary check, header check, division: 1 on success with the position

@@ -87,11 +87,7 @@ void MidiFormat1Data::WriteHeader() {
 }
 
 int MidiFormat1Data::Save(const std::string& path) {
-  if (path.empty()) {
-    std::string chosen;
-    if (SelectSaveFile(kMidiFileFilter, kMidiFileExtension, chosen) == 0) return 0;
-    return Save(chosen);
-  }
+  if (path.empty()) return 0;  // nothing chosen
   switch (form_) {
     case kFormRaw:
       return WriteRecord(path, ImageBytes()) ? 1 : 0;

@@ -29,8 +29,8 @@ class MidiFormat1Data {
   // caller sets its form. With all 65 slots taken: M1DT 0x03000019, null.
   MidiTrackData* AddTrack(size_t capacity);
   // Writes the file in the object's form and returns the object to that form
-  // (tracks are rebuilt from the written image); an empty path asks for one.
-  // 1 if the file was written.
+  // (tracks are rebuilt from the written image). 1 if the file was written;
+  // 0 without a path (empty).
   int Save(const std::string& path);
 
   // Form 1 -> 0: the format 1 header and every track's "MTrk" chunk in the

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "audio/CMixDlg.h"
+#include "app/CMixDlg.h"
 #include "qt/ModelDialog.h"
 
 class QLineEdit;

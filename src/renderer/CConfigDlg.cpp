@@ -5,6 +5,7 @@
 
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
+#include "platform/FileChooser.h"
 #include "platform/Process.h"
 
 namespace crx::renderer {

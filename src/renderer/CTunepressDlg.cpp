@@ -6,6 +6,7 @@
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "midi/renderer/PrepareMidi.h"
+#include "platform/FileChooser.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
 #include "renderer/CConfigDlg.h"

@@ -1,10 +1,10 @@
 #include "singer/CVocalSinger.h"
+#include "foundation/Diagnostics.h"
 
 #include <vector>
 
 #include "foundation/FileHelpers.h"
 #include "platform/TextCodec.h"
-#include "platform/UiServices.h"
 #include "singer/CMbrolaVoice.h"
 #include "singer/CSongSinger.h"
 #include "singer/CVocalMidiReader.h"
@@ -20,7 +20,7 @@ constexpr const char* kNeeds = "the natural voice needs ";
 constexpr const char* kInstallHint =
     ", from Debian's contrib and non-free sections (tools/install-deps.sh installs them)";
 
-void Show(const std::string& text) { Ui().ShowMessage(kPrefix + text, MessageKind::Plain); }
+void Show(const std::string& text) { ReportPlain(kPrefix + text); }
 
 std::string VoiceWord(SingerVoice voice) {
   switch (voice) {

@@ -3,12 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
 #include "audio/CWaveFile.h"
-#include "platform/UiServices.h"
+#include "foundation/Diagnostics.h"
+#include "foundation/SystemReason.h"
 
 namespace crx {
 namespace {
@@ -20,10 +22,10 @@ bool CVocalWaveWriter::Write(const std::string& path, std::span<const float> sam
                              int sampleRate) {
   const std::string temporary = path + ".part" + std::to_string(getpid());
   bool written = false;
+  int failure = 0;
   {
     CWaveFile wave(kChannels, sampleRate, kBitsPerSample);
-    if (wave.Open(CWaveFile::kModeWrite, temporary) != 0) return false;
-    written = true;
+    written = wave.Open(CWaveFile::kModeWrite, temporary) == 0;
     std::vector<uint8_t> bytes;
     for (size_t from = 0; from < samples.size() && written; from += kFramesPerWrite) {
       const size_t to = std::min(samples.size(), from + kFramesPerWrite);
@@ -38,11 +40,15 @@ bool CVocalWaveWriter::Write(const std::string& path, std::span<const float> sam
       }
       written = wave.Write(bytes) == bytes.size();
     }
-    wave.Close();
+    if (!wave.Close()) written = false;
+    failure = wave.LastError();
   }
-  if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+  if (written) {
+    if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    failure = errno;
+  }
   std::remove(temporary.c_str());
-  Ui().ShowMessage("CantorixSinger: cannot write " + path, MessageKind::Plain);
+  ReportPlain(WithSystemReason("CantorixSinger: cannot write " + path, failure));
   return false;
 }
 

@@ -1,10 +1,11 @@
 #include "video/TitleCard.h"
 
+#include <utility>
+
+#include "foundation/Diagnostics.h"
 #include "foundation/FileHelpers.h"
 #include "karaoke/CSongData.h"
-#include "platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
-#include "platform/UiServices.h"
 #include "video/SongCredits.h"
 #include "video/VideoMessages.h"
 #include "video/VideoText.h"
@@ -26,38 +27,44 @@ std::string Shown(const std::string& cp932) {
 
 }  // namespace
 
-TitleCard TitleCard::FromSongInfo(const std::string& path) {
-  TitleCard card;
-  if (path.empty()) return card;
+TitleCard::Reading TitleCard::ReadSongInfo(const std::string& path) {
+  Reading reading;
+  if (path.empty()) return reading;
   if (!FileExists(path)) {
-    Ui().ShowMessage(VideoText::WithArgument(kMsgSongInfoMissing, path), MessageKind::Plain);
-    return card;
+    ReportPlain(VideoText::WithArgument(kMsgSongInfoMissing, path));
+    reading.source = Source::Missing;
+    return reading;
   }
+  reading.source = Source::Broken;
   if (!IsKnownSize(GetFileSize32(path))) {
-    Ui().ShowMessage(VideoText::WithArgument(kMsgSongInfoBroken, path), MessageKind::Plain);
-    return card;
+    ReportPlain(VideoText::WithArgument(kMsgSongInfoBroken, path));
+    return reading;
   }
-  // The reader's own boxes (a broken time signature, a short read) only tell
-  // that the file is broken: they are replaced by one message of ours.
-  ScriptedHost quiet;
   int numerator = songinfo::kFallbackBeats;
   int keyIndex = 0;
   int measures = songinfo::kFallbackMeasures;
-  bool broken = false;
+  bool damaged = false;
+  TitleCard card;
   {
-    ScopedUi scope(quiet);
+    // The reader's own messages (a broken time signature, a short read)
+    // only tell that the file is broken: one message of ours replaces them.
+    DiagnosticCollector readersMessages;
     CSongData song(path, numerator, keyIndex, measures);
-    broken = !quiet.Messages().empty();
+    damaged = song.Damaged();
     card.title = Shown(song.Title());
     card.composer = Shown(song.Composer());
     card.lyricist = Shown(song.Lyricist());
   }
-  if (broken) {
-    Ui().ShowMessage(VideoText::WithArgument(kMsgSongInfoBroken, path), MessageKind::Plain);
-    return {};
+  if (damaged) {
+    ReportPlain(VideoText::WithArgument(kMsgSongInfoBroken, path));
+    return reading;
   }
-  return card;
+  reading.card = std::move(card);
+  reading.source = Source::Read;
+  return reading;
 }
+
+TitleCard TitleCard::FromSongInfo(const std::string& path) { return ReadSongInfo(path).card; }
 
 void TitleCard::FillFrom(const SongCredits& credits) {
   if (title.empty()) title = credits.title;

@@ -20,9 +20,22 @@ struct TitleCard {
   // Every text that is empty here takes the credits'.
   void FillFrom(const SongCredits& credits);
 
-  // The card of the song-information file at path; an empty card when the
-  // file is missing, or, after a message, when it cannot be read.
+  // What became of the song-information file.
+  enum class Source { None, Missing, Broken, Read };
+  struct Reading;
+
+  // The card of the song-information file at path and what became of the
+  // file: no path (None); missing (Missing, after a message); of an unknown
+  // size or damaged (Broken, after one message of ours in place of the
+  // reader's); read (Read). Only a file that was read gives texts.
+  static Reading ReadSongInfo(const std::string& path);
+  // The card alone.
   static TitleCard FromSongInfo(const std::string& path);
+};
+
+struct TitleCard::Reading {
+  TitleCard card;
+  Source source = Source::None;
 };
 
 }  // namespace crx

@@ -1,4 +1,5 @@
 #include "video/VideoEncoder.h"
+#include "foundation/Diagnostics.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +11,6 @@
 
 #include "foundation/FileHelpers.h"
 #include "platform/Process.h"
-#include "platform/UiServices.h"
 #include "video/VideoMessages.h"
 #include "video/VideoText.h"
 
@@ -94,18 +94,18 @@ bool VideoEncoder::Query(const std::vector<std::string>& args, std::string& outp
 bool VideoEncoder::CheckTools() const {
   std::string encoders;
   if (!Query({"-hide_banner", "-encoders"}, encoders)) {
-    Ui().ShowMessage(kMsgFfmpegMissing, MessageKind::Plain);
+    ReportPlain(kMsgFfmpegMissing);
     return false;
   }
   for (std::string_view name : {format_.VideoEncoder(), format_.AudioEncoder()}) {
     if (!ListsName(encoders, name)) {
-      Ui().ShowMessage(VideoText::WithArgument(kMsgEncoderMissing, name), MessageKind::Plain);
+      ReportPlain(VideoText::WithArgument(kMsgEncoderMissing, name));
       return false;
     }
   }
   std::string filters;
   if (!Query({"-hide_banner", "-filters"}, filters) || !ListsName(filters, kSubtitleFilter)) {
-    Ui().ShowMessage(kMsgSubtitleFilterMissing, MessageKind::Plain);
+    ReportPlain(kMsgSubtitleFilterMissing);
     return false;
   }
   return true;
@@ -122,7 +122,7 @@ std::string VideoEncoder::FindFont(const std::vector<std::string>& candidates) {
   for (const std::string& f : candidates) {
     if (FileExists(f)) return f;
   }
-  Ui().ShowMessage(kMsgFontMissing, MessageKind::Plain);
+  ReportPlain(kMsgFontMissing);
   return {};
 }
 

@@ -1,10 +1,10 @@
 #include "vocal/CVocalSequence.h"
+#include "foundation/Diagnostics.h"
 
 #include <array>
 #include <charconv>
 
 #include "lyrics/CSyllableTable.h"
-#include "platform/UiServices.h"
 
 namespace crx {
 namespace {
@@ -247,7 +247,7 @@ std::vector<VocalControlBlock> CVocalSequence::ControlStream(std::span<const Voc
     int32_t note = record.noteNumber;
     if (note == kEndNoteNumber) {
       if (i + 1 == notes.size()) break;
-      Ui().ShowMessage(kNoteErrorMessage, MessageKind::Plain);
+      ReportPlain(kNoteErrorMessage);
       note = kErrorNoteNumber;
     } else {
       note = FoldNote(note);
@@ -262,7 +262,7 @@ std::vector<VocalControlBlock> CVocalSequence::ControlStream(std::span<const Voc
     sentTick += block.delta;
     block.controls = NoteControls(note, symbol);
     if (block.controls.size() != NoteControlCount(symbol.size())) {
-      Ui().ShowMessage(kErrorNumMessage, MessageKind::Plain);
+      ReportPlain(kErrorNumMessage);
     }
     block.controls.insert(block.controls.end(), kAfterNote.begin(), kAfterNote.end());
   }

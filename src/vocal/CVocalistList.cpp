@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <utility>
 
+#include "foundation/Diagnostics.h"
 #include "foundation/FileHelpers.h"
 #include "platform/TextCodec.h"
-#include "platform/UiServices.h"
 #include "vocal/VoiceDescriptionCode.h"
 
 namespace crx {
@@ -16,8 +16,6 @@ constexpr const char* kNoNameFormat = "vvoice%d.vvdに音源名がありませ�
 constexpr const char* kShortVoiceMap = "voice.mapの形式が正しくありません。";
 constexpr const char* kTooManyVoices =
     "voice.mapの音源が多すぎます。プログラム番号0から127までの音源だけを使います。";
-constexpr std::string_view kDescriptionFilter = "vvd files|*.vvd|";
-constexpr std::string_view kDescriptionExtension = "vvd";
 
 std::string DescriptionFileName(int number) {
   char name[32];
@@ -33,8 +31,8 @@ std::string FormatNumber(const char* format, int number) {
 
 }  // namespace
 
-CVocalistList::CVocalistList(std::string voiceFolder)
-    : folder_(std::move(voiceFolder)), entries_(kMaxEntries) {
+CVocalistList::CVocalistList(std::string voiceFolder, DescriptionLocator locate)
+    : folder_(std::move(voiceFolder)), locate_(std::move(locate)), entries_(kMaxEntries) {
   Build();
 }
 
@@ -53,7 +51,7 @@ void CVocalistList::Build() {
 
 void CVocalistList::ReadVoiceMap(std::span<const uint8_t> map) {
   if (map.size() < kVoiceMapHeaderSize) {
-    Ui().ShowMessage(kShortVoiceMap, MessageKind::Plain);
+    ReportPlain(kShortVoiceMap);
     return;
   }
   bool tooMany = false;
@@ -70,21 +68,24 @@ void CVocalistList::ReadVoiceMap(std::span<const uint8_t> map) {
   }
   if (tooMany && !fullReported_) {
     fullReported_ = true;
-    Ui().ShowMessage(kTooManyVoices, MessageKind::Plain);
+    ReportPlain(kTooManyVoices);
   }
 }
 
 void CVocalistList::ReadDescription(int32_t program, int number) {
   std::string path = JoinPath(folder_, DescriptionFileName(number));
   if (!FileExists(path)) {
-    Ui().ShowMessage(FormatNumber(kAskDescriptionFormat, number), MessageKind::Plain);
-    if (SelectOpenFile(kDescriptionExtension, kDescriptionFilter, path) == 0) return;
+    if (!locate_) return;
+    ReportPlain(FormatNumber(kAskDescriptionFormat, number));
+    std::optional<std::string> chosen = locate_(number);
+    if (!chosen) return;
+    path = std::move(*chosen);
   }
   std::vector<uint8_t> stored;
   if (!ReadFileLimited(path, stored, kWholeFileReadLimit)) return;
   std::string name;
   if (!FindVoiceName(DecodeDescription(stored), name)) {
-    Ui().ShowMessage(FormatNumber(kNoNameFormat, number), MessageKind::Plain);
+    ReportPlain(FormatNumber(kNoNameFormat, number));
     return;
   }
   Append(program, std::move(name));
@@ -94,7 +95,7 @@ bool CVocalistList::Append(int32_t program, std::string name) {
   if (static_cast<size_t>(count_) >= kMaxEntries) {
     if (!fullReported_) {
       fullReported_ = true;
-      Ui().ShowMessage(kTooManyVoices, MessageKind::Plain);
+      ReportPlain(kTooManyVoices);
     }
     return false;
   }

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,10 +22,17 @@ struct VocalistEntry {
 // The singers that the singing editor's voice databases declare, gathered
 // from its voice map "voice.map" and one description file "vvoice%d.vvd" per
 // voice. The vocal-MIDI writer takes the first entry. Built at once on
-// creation; messages and the file dialog go through the user-interface
-// services.
+// creation; messages are reported as diagnostics, and a description file
+// that is not where the map says is asked of the caller's locator.
 class CVocalistList {
  public:
+  // Where description file number N is, as the user chose it; nothing when
+  // the choice was cancelled (the voice is then skipped).
+  using DescriptionLocator = std::function<std::optional<std::string>(int number)>;
+  // The file dialog a locator shows for a description file.
+  static constexpr std::string_view kDescriptionFilter = "vvd files|*.vvd|";
+  static constexpr std::string_view kDescriptionExtension = "vvd";
+
   static constexpr size_t kMaxEntries = 128;
   static constexpr size_t kMaxNameLength = 63;
   // Voice map: bytes before the records are not interpreted; then one
@@ -39,8 +48,9 @@ class CVocalistList {
   static constexpr std::string_view kUnknownName = "\x95\x73\x96\xbe";  // 不明 in CP932
 
   // Builds the list from the files in voiceFolder; an empty folder means the
-  // root folder.
-  explicit CVocalistList(std::string voiceFolder);
+  // root folder. A missing description file is asked of locate after the
+  // message naming it; without a locator its voice is skipped.
+  explicit CVocalistList(std::string voiceFolder, DescriptionLocator locate = {});
 
   // The entry the writer uses: the first voice found, "Miku" (program 0)
   // when the voice map names none, "不明" when there is no voice map.
@@ -69,6 +79,7 @@ class CVocalistList {
   bool Append(int32_t program, std::string name);
 
   std::string folder_;
+  DescriptionLocator locate_;
   std::vector<VocalistEntry> entries_;
   int count_ = 0;
   bool fullReported_ = false;

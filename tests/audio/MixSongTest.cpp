@@ -4,15 +4,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <map>
 
-#include "audio/MixSong.h"
-#include "audio/SampleSteps.h"
 #include "audio/CWaveFile.h"
 #include "audio/CWaveInsert.h"
 #include "audio/CWaveMix.h"
+#include "audio/MixSong.h"
+#include "audio/SampleSteps.h"
+#include "foundation/SystemReason.h"
 #include "support/audio/AudioTestFixture.h"
 #include "support/audio/WavBuilder.h"
 
@@ -304,7 +306,9 @@ TEST_F(MixSongTest, BadInputsWriteNothingAndLoseNothing) {
       {"output is the accompaniment by another path",
        [&] { out_ = folder_.Path() + "/./acc.wav"; },
        {"同じファイル名は使用できません。"}},
-      {"output folder missing", [&] { out_ = File("none/mix.wav"); }, {"CWaveFile Error!"}},
+      {"output folder missing",
+       [&] { out_ = File("none/mix.wav"); },
+       {"CWaveFile Error! (" + SystemReason(ENOENT) + ")"}},
   };
   for (const Bad& b : cases) {
     SCOPED_TRACE(b.name);
@@ -331,7 +335,8 @@ TEST_F(MixSongTest, AFailedWriteKeepsTheOlderMix) {
   const auto before = Folder();
   auto [mixed, messages] = MixInChild(false, 64 * 1024);
   EXPECT_FALSE(mixed);
-  EXPECT_EQ(messages, Strings{"CWaveFile Error!"});
+  // Each says why after the message.
+  EXPECT_EQ(messages, Strings{"CWaveFile Error! (" + SystemReason(EFBIG) + ")"});
   EXPECT_EQ(Folder(), before);
 
   // A folder that the mix may not write in.
@@ -339,7 +344,7 @@ TEST_F(MixSongTest, AFailedWriteKeepsTheOlderMix) {
   std::tie(mixed, messages) = MixInChild(true, RLIM_INFINITY);
   chmod(folder_.Path().c_str(), 0700);
   EXPECT_FALSE(mixed);
-  EXPECT_EQ(messages, Strings{"CWaveFile Error!"});
+  EXPECT_EQ(messages, Strings{"CWaveFile Error! (" + SystemReason(EACCES) + ")"});
   EXPECT_EQ(Folder(), before);
 
   // Without the limits the same mix succeeds.

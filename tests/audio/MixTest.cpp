@@ -1,8 +1,7 @@
-#include "audio/CMixDlg.h"
-#include "audio/MixSong.h"
 #include "audio/CWaveFile.h"
 #include "audio/CWaveInsert.h"
 #include "audio/CWaveMix.h"
+#include "audio/MixSong.h"
 #include "foundation/FileHelpers.h"
 #include "support/audio/AudioTestFixture.h"
 #include "support/audio/WavBuilder.h"
@@ -227,36 +226,6 @@ TEST_F(Mix, ARefusedSumLeavesAnOlderOutputAlone) {
   EXPECT_FALSE(MixSong(vocal, acc, out, MixSettings{}, 500000, ""));
   EXPECT_EQ(Bytes(out), before);
   EXPECT_EQ(Messages(), (Strings{"このサンプリングレートに対応していません。", "CWaveMix"}));
-}
-
-TEST_F(Mix, DialogTakesOverTheSpinPositionsOnlyOnOk) {
-  MixSettings stored{120, 80, 100, 3, 0, 32};
-  CMixDlg shown("/w/v.wav", "/w/a.wav", "/w/m.wav", stored);
-  host_.AnswerDialog([](DialogModel& d) {
-    auto& dlg = static_cast<CMixDlg&>(d);
-    EXPECT_EQ(dlg.Text(CMixDlg::kVocalVolume), "120");
-    EXPECT_EQ(dlg.Text(CMixDlg::kMixReverb), "32");
-    dlg.SetText(CMixDlg::kVocalVolume, "250");  // beyond the range: 200
-    dlg.SetText(CMixDlg::kAccompanimentVolume, " 60 ");
-    dlg.SetText(CMixDlg::kMixVolume, "abc");  // no number: the position stays
-    dlg.SetText(CMixDlg::kVocalReverb, "-4");
-    dlg.SetText(CMixDlg::kAccompanimentReverb, "");
-    dlg.SetText(CMixDlg::kMixReverb, "31");
-    return DialogResult::Ok;
-  });
-  EXPECT_EQ(Ui().RunModal(shown), DialogResult::Ok);
-  EXPECT_EQ(shown.Settings(), (MixSettings{200, 60, 100, 0, 0, 31}));
-  EXPECT_EQ(shown.Text(CMixDlg::kMixVolume), "100");
-  EXPECT_EQ(shown.MixWavPath(), "/w/m.wav");
-
-  CMixDlg cancelled("/w/v.wav", "/w/a.wav", "/w/m.wav", stored);
-  host_.AnswerDialog([](DialogModel& d) {
-    static_cast<CMixDlg&>(d).SetText(CMixDlg::kVocalVolume, "10");
-    return DialogResult::Cancel;
-  });
-  EXPECT_EQ(Ui().RunModal(cancelled), DialogResult::Cancel);
-  EXPECT_EQ(cancelled.Settings(), stored);
-  EXPECT_EQ(host_.DialogNames(), (Strings{"CMixDlg", "CMixDlg"}));
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "audio/AudioMessages.h"
 #include "audio/CWaveFile.h"
 #include "audio/CWaveImage.h"
+#include "foundation/SystemReason.h"
 #include "support/audio/AudioTestFixture.h"
 #include "support/audio/WavBuilder.h"
+#include "support/platform/FileSizeLimit.h"
 
 namespace crx::test {
 namespace {
@@ -203,12 +207,34 @@ TEST_F(WaveFileWrite, FailuresShowTheErrorAndLeaveTheObjectUsable) {
   EXPECT_EQ(f.Open(1, File("no/such/folder/x.wav")), kWaveErrorCannotOpen);
   EXPECT_EQ(f.Open(1, ""), kWaveErrorNotFound);
   EXPECT_EQ(f.Write(kSamples), 0u);
-  EXPECT_EQ(Messages(), (Strings{"CWaveFile Error!", "CWaveFile Error!"}));
+  EXPECT_EQ(Messages(),
+            (Strings{"CWaveFile Error! (" + SystemReason(ENOENT) + ")", "CWaveFile Error!"}));
   ASSERT_EQ(f.Open(1, File("ok.wav")), 0);
   EXPECT_EQ(f.Write(kSamples), kSamples.size());
   f.Close();
   f.Close();  // nothing open: nothing happens
   EXPECT_EQ(Bytes(File("ok.wav")).size(), 46u + kSamples.size());
+}
+
+TEST_F(WaveFileWrite, AFailedWriteSaysWhyAfterTheMessage) {
+  // A full disk refuses the header.
+  CWaveFile full(2, 44100, 16);
+  EXPECT_EQ(full.Open(1, "/dev/full"), kWaveErrorCannotWrite);
+  EXPECT_EQ(full.LastError(), ENOSPC);
+  EXPECT_EQ(Messages(), Strings{"CWaveFile Error! (" + SystemReason(ENOSPC) + ")"});
+
+  // A disk that fills up halfway: the samples come up short, and the reason
+  // is kept for the caller's message.
+  host_.Clear();
+  CWaveFile half(2, 44100, 16);
+  ASSERT_EQ(half.Open(1, File("half.wav")), 0);
+  const std::vector<uint8_t> second(8192, 1);
+  {
+    FileSizeLimit limit(4096);
+    EXPECT_LT(half.Write(second), second.size());
+  }
+  EXPECT_EQ(half.LastError(), EFBIG);
+  EXPECT_TRUE(Messages().empty());
 }
 
 TEST(WaveImage, WritesThe44ByteHeaderAndNoPadByte) {

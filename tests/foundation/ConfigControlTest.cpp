@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <memory>
 
 #include "foundation/AppSettings.h"
 #include "foundation/CConfigControl.h"
 #include "foundation/FixedField.h"
 #include "foundation/GeneralError.h"
+#include "foundation/SystemReason.h"
 #include "platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
@@ -120,7 +122,8 @@ TEST_F(ConfigControlTest, AFailedWriteKeepsTheOldFile) {
   config.reset();
   EXPECT_EQ(test::ReadFileBytes(path), old);
   EXPECT_EQ(host.Messages(),
-            std::vector<std::string>{FormatGeneralError(kGeneOpenFailed, path.c_str())});
+            std::vector<std::string>{FormatGeneralError(kGeneOpenFailed, path.c_str()) + " (" +
+                                     SystemReason(EISDIR) + ")"});
 }
 
 TEST_F(ConfigControlTest, AMissingFolderReportsThePathOrNoneInTheRenderer) {
@@ -128,9 +131,10 @@ TEST_F(ConfigControlTest, AMissingFolderReportsThePathOrNoneInTheRenderer) {
   std::string bad = tmp.File("gone/" + std::string(kAppSettingsFileName));
   { CConfigControl config(bad, s.Bytes(), defaults.Bytes()); }
   { CConfigControl config(bad, s.Bytes(), defaults.Bytes(), false); }
+  const std::string why = " (" + SystemReason(ENOENT) + ")";
   EXPECT_EQ(host.Messages(),
-            (std::vector<std::string>{FormatGeneralError(kGeneOpenFailed, bad.c_str()),
-                                      FormatGeneralError(kGeneOpenFailed)}));
+            (std::vector<std::string>{FormatGeneralError(kGeneOpenFailed, bad.c_str()) + why,
+                                      FormatGeneralError(kGeneOpenFailed) + why}));
 }
 
 TEST_F(ConfigControlTest, HeadlessRunsDoNotRewriteTheFile) {

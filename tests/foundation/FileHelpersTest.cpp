@@ -2,10 +2,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
+#include "foundation/Diagnostics.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/GeneralError.h"
+#include "foundation/SystemReason.h"
 #include "platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
@@ -158,9 +161,30 @@ TEST(Files, WriteRecordReportsAnUnwritablePath) {
   std::string bad = tmp.File("no/such/folder/out");
   EXPECT_FALSE(WriteRecord(bad, bytes));
   EXPECT_FALSE(WriteRecord(tmp.Path(), bytes, false));  // a folder, no detail
-  EXPECT_EQ(host.Messages(),
-            (std::vector<std::string>{FormatGeneralError(kGeneOpenFailed, bad.c_str()),
-                                      FormatGeneralError(kGeneOpenFailed)}));
+  // Each message says why, after its text.
+  EXPECT_EQ(
+      host.Messages(),
+      (std::vector<std::string>{
+          FormatGeneralError(kGeneOpenFailed, bad.c_str()) + " (" + SystemReason(ENOENT) + ")",
+          FormatGeneralError(kGeneOpenFailed) + " (" + SystemReason(EISDIR) + ")"}));
+}
+
+TEST(Files, AWriteToAFullDiskSaysSoAndKeepsItsCode) {
+  const std::vector<uint8_t> bytes(4096, 'x');
+  DiagnosticCollector collector;
+  // A full device takes the open and refuses the bytes.
+  EXPECT_FALSE(WriteRecord("/dev/full", bytes));
+  ASSERT_EQ(collector.Items().size(), 1u);
+  EXPECT_EQ(collector.Items()[0].text,
+            FormatGeneralError(kGeneOpenFailed, "/dev/full") + " (" + SystemReason(ENOSPC) + ")");
+  EXPECT_TRUE(collector.Contains(kGeneTag, kGeneOpenFailed));
+}
+
+TEST(Files, SystemReasonFollowsTheTextUnchanged) {
+  EXPECT_FALSE(SystemReason(ENOSPC).empty());
+  EXPECT_EQ(WithSystemReason("CWaveFile Error!", 0), "CWaveFile Error!");
+  EXPECT_EQ(WithSystemReason("CWaveFile Error!", ENOSPC),
+            "CWaveFile Error! (" + SystemReason(ENOSPC) + ")");
 }
 
 TEST(Folders, MakeFoldersCreatesEveryLevelAndWorkFolderFollowsXdg) {
@@ -183,18 +207,6 @@ TEST(Folders, MakeFoldersCreatesEveryLevelAndWorkFolderFollowsXdg) {
   } else {
     unsetenv("XDG_CONFIG_HOME");
   }
-}
-
-TEST(Folders, SelectFileGoesThroughTheDialogs) {
-  ScriptedHost host;
-  ScopedUi scope(host);
-  host.AnswerFile("/x/song.mid");
-  std::string out = "unchanged";
-  EXPECT_EQ(SelectOpenFile("mid", "XF midi files|*.mid|", out), 1);
-  EXPECT_EQ(out, "/x/song.mid");
-  EXPECT_EQ(SelectSaveFile("合成 wave files|*.wav|", "*.wav", out), 0);
-  EXPECT_EQ(out, "/x/song.mid");
-  EXPECT_EQ(host.Records()[1].kind, ScriptedHost::Kind::SaveFile);
 }
 
 TEST(ToLowerLatin, HalfAndFullWidthCapitalsOnly) {

@@ -120,9 +120,11 @@ TEST_F(CVocaloidConvertInternalDataTest, ReviewLineStopsAtItsLimitWithOneMessage
   EXPECT_EQ(lines[0].size(), 1022u);
   EXPECT_EQ(lines[1].size(), 1022u);
   EXPECT_EQ(host.Messages(), std::vector<std::string>{kReviewLineTooLongMessage});
-  // The syllables themselves are all sung.
+  // The syllables themselves are all sung: a review line cut short is no limit
+  // of the song.
   data.FillVocaloid(vocaloid);
   EXPECT_EQ(vocaloid.Count(), 1200);
+  EXPECT_FALSE(data.LimitHit());
 }
 
 TEST_F(CVocaloidConvertInternalDataTest, TooManyNotesKeepThePlaceOfTheEndRecord) {
@@ -134,6 +136,7 @@ TEST_F(CVocaloidConvertInternalDataTest, TooManyNotesKeepThePlaceOfTheEndRecord)
   EXPECT_TRUE(vocaloid.At(kVocalNoteCapacity - 1).IsEndRecord());
   EXPECT_EQ(vocaloid.At(kVocalNoteCapacity - 1).startTick, 99999);
   EXPECT_EQ(host.Messages(), std::vector<std::string>{kTooManyNotesMessage});
+  EXPECT_TRUE(data.LimitHit());
 }
 
 TEST_F(CVocaloidConvertInternalDataTest, TooManyRecordsKeepThePlaceOfTheEndRecord) {
@@ -148,6 +151,7 @@ TEST_F(CVocaloidConvertInternalDataTest, TooManyRecordsKeepThePlaceOfTheEndRecor
   EXPECT_TRUE(vocaloid.At(kVocalNoteCapacity - 1).IsEndRecord());
   EXPECT_EQ(host.Messages(),
             (std::vector<std::string>{kReviewLineTooLongMessage, kTooManyRecordsMessage}));
+  EXPECT_TRUE(data.LimitHit());
 }
 
 TEST_F(CVocaloidConvertInternalDataTest, SyllablesOfOneNoteStopAtTheirLimit) {
@@ -157,6 +161,7 @@ TEST_F(CVocaloidConvertInternalDataTest, SyllablesOfOneNoteStopAtTheirLimit) {
   ASSERT_EQ(data.Notes().size(), 1u);
   EXPECT_EQ(data.Notes()[0].entries.size(), static_cast<size_t>(kMaxSyllablesPerNote));
   EXPECT_EQ(host.Messages().front(), kTooManySyllablesMessage);
+  EXPECT_TRUE(data.LimitHit());
 }
 
 TEST_F(CVocaloidConvertInternalDataTest, CollectWalksTheMelodyChannelUpToTheEnd) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "karaoke/XfKaraokeData.h"
+#include "lyrics/CKanjiToKana.h"
 #include "lyrics/CVocaloid.h"
 #include "lyrics/CVocaloidConvertInternalData.h"
 #include "midi/MidiTrackData.h"
@@ -333,6 +334,46 @@ TEST_F(CVocaloidConvertTest, InsertionTakesTheLyricBeforeALineBreakAndKeepsWhole
   // the third note finds nothing long enough to share.
   EXPECT_EQ(lyrics,
             (std::vector<std::pair<int64_t, std::string>>{{0, "aあ"}, {0, "/"}, {480, "い"}}));
+}
+
+// The caller learns from the result, not from the messages or the host,
+// that notes were left unsung or kanji candidates were cut.
+TEST_F(CVocaloidConvertTest, TheResultTellsOfLimitsAndCutCandidates) {
+  XfFileBuilder small = Melody(3);
+  small.LyricUtf8(0, "か").LyricUtf8(480, "き").LyricUtf8(960, "く");
+  song = std::make_unique<XfKaraokeData>(small.WriteTo(tmp.File("small.mid")));
+  ConvertResult result = CVocaloidConvert::Run(*song, vocaloid, 0, tmp.Path(), reviewLines);
+  EXPECT_FALSE(result.limitHit);
+  EXPECT_FALSE(result.candidatesCut);
+
+  // More melody notes than are sung.
+  XfFileBuilder many;
+  many.Tempo(0, 500000);
+  for (uint32_t k = 0; k < static_cast<uint32_t>(kMaxMelodyNotes) + 5; ++k) {
+    many.Note(120 * k, 0, 60, 100, 120).LyricUtf8(120 * k, "か");
+  }
+  song = std::make_unique<XfKaraokeData>(many.WriteTo(tmp.File("many.mid")));
+  host.Clear();
+  result = CVocaloidConvert::Run(*song, vocaloid, 0, tmp.Path(), reviewLines);
+  EXPECT_TRUE(result.limitHit);
+  EXPECT_EQ(host.Messages(), Lines{kTooManyNotesMessage});
+
+  // More written forms of one first character than are looked at: the
+  // candidates are cut, and the host hears no beep from the core.
+  std::vector<std::pair<std::string, std::string>> rows;
+  for (size_t k = 0; k < CKanjiToKana::kMaxCandidates + 8; ++k) {
+    rows.emplace_back("愛" + std::to_string(k), "あい");
+  }
+  rows.emplace_back("愛", "あい");
+  Dictionary("kanji.csv", rows);
+  XfFileBuilder word = Melody(2);
+  word.LyricUtf8(0, "愛");
+  song = std::make_unique<XfKaraokeData>(word.WriteTo(tmp.File("word.mid")));
+  host.Clear();
+  result = CVocaloidConvert::Run(*song, vocaloid, 0, tmp.Path(), reviewLines);
+  EXPECT_TRUE(result.candidatesCut);
+  EXPECT_FALSE(result.limitHit);
+  EXPECT_EQ(host.Beeps(), 0);
 }
 
 }  // namespace

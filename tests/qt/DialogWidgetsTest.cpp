@@ -10,8 +10,8 @@
 #include "AutoAnswer.h"
 #include "ModalDriver.h"
 #include "WindowTests.h"
+#include "app/CMixDlg.h"
 #include "app/CRemoveDlg.h"
-#include "audio/CMixDlg.h"
 #include "qt/AboutBox.h"
 #include "renderer/CConfigDlg.h"
 

@@ -7,7 +7,7 @@
 
 #include "ModalDriver.h"
 #include "WindowTests.h"
-#include "audio/CMixDlg.h"
+#include "app/CMixDlg.h"
 #include "platform/DialogModel.h"
 #include "qt/GuiHost.h"
 

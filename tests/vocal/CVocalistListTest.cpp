@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/Diagnostics.h"
 #include "platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "support/platform/TempFolder.h"
@@ -92,22 +93,32 @@ TEST_F(VoiceListTest, ShortVoiceMapIsReportedAndLeavesMiku) {
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"voice.mapの形式が正しくありません。"});
 }
 
-TEST_F(VoiceListTest, MissingDescriptionAsksForItAndCancelSkipsTheVoice) {
+TEST_F(VoiceListTest, MissingDescriptionIsAskedOfTheLocatorAndCancelSkipsTheVoice) {
   WriteFileBytes(folder.File("voice.map"), VoiceMap({0, 4, 9}));
   WriteFileBytes(folder.File("elsewhere.vvd"), Description("Bass"));
-  host.AnswerFile(folder.File("elsewhere.vvd"));
-  host.AnswerFile(std::nullopt);
-  CVocalistList list(folder.Path());
+  // Each question comes after the message that names the file.
+  std::vector<std::string> seen;
+  DiagnosticCollector collector;
+  CVocalistList list(folder.Path(), [&](int number) -> std::optional<std::string> {
+    seen.push_back(std::to_string(number) + " after " + collector.Items().back().text);
+    if (number == 4) return folder.File("elsewhere.vvd");
+    return std::nullopt;
+  });
   ASSERT_EQ(list.Count(), 1);
   EXPECT_EQ(list.First(), (VocalistEntry{1, "Bass"}));
-  std::vector<ScriptedHost::Record> r = host.Records();
-  ASSERT_EQ(r.size(), 4u);
-  EXPECT_EQ(r[0].text, "vvoice4.vvdがある場所を指定してください。");
-  EXPECT_EQ(r[0].messageKind, MessageKind::Plain);
-  EXPECT_EQ(r[1].kind, ScriptedHost::Kind::OpenFile);
-  EXPECT_EQ(r[1].text, "vvd files|*.vvd|");
-  EXPECT_EQ(r[2].text, "vvoice9.vvdがある場所を指定してください。");
-  EXPECT_EQ(r[3].kind, ScriptedHost::Kind::OpenFile);
+  EXPECT_EQ(seen, (std::vector<std::string>{"4 after vvoice4.vvdがある場所を指定してください。",
+                                            "9 after vvoice9.vvdがある場所を指定してください。"}));
+  ASSERT_EQ(collector.Items().size(), 2u);
+  EXPECT_EQ(collector.Items()[0].kind, DiagnosticKind::Plain);
+  EXPECT_TRUE(host.Records().empty());
+}
+
+TEST_F(VoiceListTest, MissingDescriptionWithoutLocatorSkipsTheVoiceQuietly) {
+  WriteFileBytes(folder.File("voice.map"), VoiceMap({0, 4}));
+  CVocalistList list(folder.Path());
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.FirstName(), "Miku");
+  EXPECT_TRUE(host.Records().empty());
 }
 
 TEST_F(VoiceListTest, DescriptionWithoutKeyIsReportedAndSkipped) {

@@ -1,4 +1,4 @@
-#include "audio/CMixDlg.h"
+#include "app/CMixDlg.h"
 
 #include <algorithm>
 #include <charconv>

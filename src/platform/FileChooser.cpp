@@ -1,0 +1,37 @@
+#include "platform/FileChooser.h"
+
+#include <optional>
+
+#include "platform/UiServices.h"
+
+namespace crx {
+
+std::optional<std::string> ChooseOpenFile(std::string_view defaultExtension,
+                                          std::string_view filter) {
+  FileDialogRequest request;
+  request.filter = std::string(filter);
+  request.defaultExtension = std::string(defaultExtension);
+  request.mustExist = true;
+  return Ui().OpenFileDialog(request);
+}
+
+int SelectOpenFile(std::string_view defaultExtension, std::string_view filter, std::string& out) {
+  std::optional<std::string> chosen = ChooseOpenFile(defaultExtension, filter);
+  if (!chosen) return 0;
+  out = *chosen;
+  return 1;
+}
+
+int SelectSaveFile(std::string_view filter, std::string_view defaultExtension, std::string& out,
+                   bool overwritePrompt) {
+  FileDialogRequest request;
+  request.filter = std::string(filter);
+  request.defaultExtension = std::string(defaultExtension);
+  request.overwritePrompt = overwritePrompt;
+  std::optional<std::string> chosen = Ui().SaveFileDialog(request);
+  if (!chosen) return 0;
+  out = *chosen;
+  return 1;
+}
+
+}  // namespace crx
