@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -8,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "midi/renderer/PrepareMidi.h"
 #include "renderer/MidiSynthesizer.h"
 
 namespace crx::renderer {
@@ -17,19 +15,13 @@ namespace crx::renderer {
 // synthesizer plays it from its start to the end of its last track and lets
 // the sounding voices fade out; the whole is brought to a steady loudness
 // (LoudnessNormalizer) and written under a temporary name that becomes the
-// WAV file's when it is whole.
-//
-// The channels are shared among several synthesizers that render on
-// threads of their own, each playing the whole song but sounding only its
-// channels; their outputs are summed. The synthesizer's reverb and chorus
-// are linear, so the sum is the sound of one synthesizer playing them all.
+// WAV file's when it is whole. The synthesizer renders its voices on one
+// thread per processor.
 class AccompanimentRenderer {
  public:
   static constexpr uint32_t kSampleRate = MidiSynthesizer::kSampleRate;
   static constexpr uint16_t kChannels = 2;
   static constexpr int kBlockFrames = 4096;
-  // The synthesizers meet after this many blocks to have them summed.
-  static constexpr int kBlocksPerRound = 8;
   // The render stops with a failure beyond half an hour of sound (a song
   // whose last event lies hours away would otherwise fill the disk).
   static constexpr uint32_t kMaxRenderSeconds = 1800;
@@ -37,7 +29,7 @@ class AccompanimentRenderer {
   static constexpr uint32_t kMaxReleaseTailSeconds = 4;
   // The progress callback is called at every twentieth of the song.
   static constexpr double kProgressStep = 0.05;
-  static constexpr int kMaxGroups = 16;
+  static constexpr int kMaxThreads = 16;
 
   enum class Result { Done, Cancelled, WriteFailed, TooLong, SynthesizerFailed };
   enum class Phase { Open, Update, Close };
@@ -51,18 +43,9 @@ class AccompanimentRenderer {
 
   // Replaces the longest render (tests); 0 restores kMaxRenderSeconds.
   static void OverrideMaxRenderSeconds(uint32_t seconds);
-  // How the work is shared: the number of synthesizers rendering channel
-  // groups side by side, and the threads each synthesizer uses for its own
-  // voices. 0 restores the default (one group per processor, one thread
-  // each).
-  static void SetParallelism(int groups, int coresPerSynthesizer);
-
-  // The channel masks of at most groups synthesizers (channel 1 in bit 0),
-  // every channel in exactly one: the channels that play notes are dealt out
-  // so that the groups play about as many notes each; silent channels go to
-  // the first. Never more groups than channels that play.
-  static std::vector<uint16_t> ChannelGroups(const std::array<uint32_t, kChannelCount>& notes,
-                                             int groups);
+  // The threads of the synthesizers loaded from now on; 0 restores the
+  // default, one per processor.
+  static void SetSynthesizerThreads(int threads);
 
   ~AccompanimentRenderer();
   AccompanimentRenderer(const AccompanimentRenderer&) = delete;
@@ -71,22 +54,16 @@ class AccompanimentRenderer {
   const std::string& SoundFontPath() const { return soundFont_; }
 
   // Renders the MIDI file image into wavPath at the loudness of the volume
-  // setting; notesPerChannel shares the channels among the synthesizers.
-  // Whatever the outcome, a file already at wavPath is replaced only by a
-  // whole render. A failed write is reported with the system's reason.
-  Result Render(std::span<const uint8_t> midi,
-                const std::array<uint32_t, kChannelCount>& notesPerChannel,
-                const std::string& wavPath, int volumePercent, const Progress& progress);
+  // setting. A file already at wavPath is replaced only by a whole render.
+  // A failed write is reported with the system's reason.
+  Result Render(std::span<const uint8_t> midi, const std::string& wavPath, int volumePercent,
+                const Progress& progress);
 
  private:
-  AccompanimentRenderer(std::string soundFont, std::unique_ptr<MidiSynthesizer> first);
-  // Makes sure that count synthesizers exist, loading the missing ones side
-  // by side; returns how many there are.
-  size_t EnsureSynthesizers(size_t count, int cores);
+  AccompanimentRenderer(std::string soundFont, std::unique_ptr<MidiSynthesizer> synth);
 
   std::string soundFont_;
-  int cores_ = 1;  // the threads of each synthesizer made so far
-  std::vector<std::unique_ptr<MidiSynthesizer>> synths_;
+  std::unique_ptr<MidiSynthesizer> synth_;
 };
 
 }  // namespace crx::renderer

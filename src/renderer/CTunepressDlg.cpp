@@ -170,20 +170,20 @@ void CTunepressDlg::StartConversion(const std::string& midiPath) {
 }
 
 void CTunepressDlg::ConvertMidiToWav(const std::string& midiPath, const std::string& wavPath) {
-  const std::optional<PreparedMidi> prepared = PrepareMidi(midiPath);
+  const std::optional<std::vector<uint8_t>> prepared = PrepareMidi(midiPath);
   if (RenderToWav(prepared, wavPath) == 0) Show(kMsgFailed);
   if (!ReadFixedField(settings_.mp3Link).empty()) RunMp3Link(wavPath);
 }
 
-std::optional<PreparedMidi> CTunepressDlg::PrepareMidi(const std::string& midiPath) {
+std::optional<std::vector<uint8_t>> CTunepressDlg::PrepareMidi(const std::string& midiPath) {
   return PrepareMidiFile(midiPath, settings_.EffectiveVolume(), settings_.channelFlags,
                          settings_.EffectiveLeadInBeats());
 }
 
-int CTunepressDlg::RenderToWav(const std::optional<PreparedMidi>& prepared,
+int CTunepressDlg::RenderToWav(const std::optional<std::vector<uint8_t>>& prepared,
                                const std::string& wavPath) {
   std::optional<std::span<const uint8_t>> midi;
-  if (prepared) midi = PlayableMidi(prepared->image);
+  if (prepared) midi = PlayableMidi(*prepared);
   if (!renderer_ || !midi) {
     Show(kMsgError);
     // A WAV of an earlier run must not pass for this one.
@@ -200,8 +200,8 @@ int CTunepressDlg::RenderToWav(const std::optional<PreparedMidi>& prepared,
     return true;
   };
   Ui().ProgressStart();
-  const AccompanimentRenderer::Result result = renderer_->Render(
-      *midi, prepared->notesPerChannel, wavPath, settings_.EffectiveVolume(), progress);
+  const AccompanimentRenderer::Result result =
+      renderer_->Render(*midi, wavPath, settings_.EffectiveVolume(), progress);
   Ui().ProgressStop();
   if (result != AccompanimentRenderer::Result::Done) {
     RemoveFile(wavPath);

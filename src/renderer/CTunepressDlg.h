@@ -73,9 +73,9 @@ class CTunepressDlg : public DialogModel {
   void ConvertMidiToWav(const std::string& midiPath, const std::string& wavPath);
   // The song prepared with the settings, in memory; nothing when it could
   // not be read.
-  std::optional<PreparedMidi> PrepareMidi(const std::string& midiPath);
+  std::optional<std::vector<uint8_t>> PrepareMidi(const std::string& midiPath);
   // 1 when the WAV file was written, else 0 (and no WAV file is left).
-  int RenderToWav(const std::optional<PreparedMidi>& prepared, const std::string& wavPath);
+  int RenderToWav(const std::optional<std::vector<uint8_t>>& prepared, const std::string& wavPath);
   int RunMp3Link(const std::string& wavPath);
 
   // Headless runs read the settings file but do not rewrite it.

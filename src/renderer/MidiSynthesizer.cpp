@@ -35,27 +35,12 @@ void SilenceLibraryLog() {
   });
 }
 
-constexpr int kFirstChannelStatus = 0x80;
-constexpr int kLastChannelStatus = 0xE0;
-
 }  // namespace
 
 struct MidiSynthesizer::Impl {
   std::unique_ptr<fluid_settings_t, SettingsDeleter> settings;
   std::unique_ptr<fluid_synth_t, SynthDeleter> synth;
   std::unique_ptr<fluid_player_t, PlayerDeleter> player;
-  uint16_t channels = kAllChannels;
-
-  // The player hands every event here instead of to the synthesizer.
-  static int Filter(void* data, fluid_midi_event_t* event) {
-    auto* self = static_cast<Impl*>(data);
-    const int type = fluid_midi_event_get_type(event);
-    if (type >= kFirstChannelStatus && type <= kLastChannelStatus) {
-      const int channel = fluid_midi_event_get_channel(event);
-      if (channel < 0 || channel > 15 || (self->channels & (1u << channel)) == 0) return FLUID_OK;
-    }
-    return fluid_synth_handle_midi_event(self->synth.get(), event);
-  }
 };
 
 MidiSynthesizer::MidiSynthesizer(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -85,7 +70,7 @@ bool MidiSynthesizer::IsSoundFont(const std::string& path) {
   return FileExists(path) != 0 && fluid_is_soundfont(path.c_str()) != 0;
 }
 
-std::unique_ptr<MidiSynthesizer> MidiSynthesizer::Create(const std::string& soundFont, int cpuCores,
+std::unique_ptr<MidiSynthesizer> MidiSynthesizer::Create(const std::string& soundFont, int threads,
                                                          LoadResult& result) {
   SilenceLibraryLog();
   auto impl = std::make_unique<Impl>();
@@ -100,7 +85,8 @@ std::unique_ptr<MidiSynthesizer> MidiSynthesizer::Create(const std::string& soun
   fluid_settings_setint(s, "synth.audio-channels", 1);  // one stereo pair
   fluid_settings_setint(s, "synth.lock-memory", 0);
   fluid_settings_setint(s, "synth.threadsafe-api", 0);
-  if (cpuCores > 1) fluid_settings_setint(s, "synth.cpu-cores", cpuCores);
+  if (threads > 1) fluid_settings_setint(s, "synth.cpu-cores", threads);
+  // The player follows the samples written, not the wall clock.
   fluid_settings_setstr(s, "player.timing-source", "sample");
   impl->synth.reset(new_fluid_synth(s));
   if (!impl->synth) {
@@ -115,16 +101,14 @@ std::unique_ptr<MidiSynthesizer> MidiSynthesizer::Create(const std::string& soun
   return std::unique_ptr<MidiSynthesizer>(new MidiSynthesizer(std::move(impl)));
 }
 
-bool MidiSynthesizer::Start(std::span<const uint8_t> midi, uint16_t channels) {
+bool MidiSynthesizer::Start(std::span<const uint8_t> midi) {
   fluid_synth_t* synth = impl_->synth.get();
   impl_->player.reset();
   fluid_synth_system_reset(synth);
-  impl_->channels = channels;
   impl_->player.reset(new_fluid_player(synth));
   fluid_player_t* player = impl_->player.get();
   if (player == nullptr) return false;
-  if (fluid_player_set_playback_callback(player, &Impl::Filter, impl_.get()) != FLUID_OK ||
-      fluid_player_add_mem(player, midi.data(), midi.size()) != FLUID_OK ||
+  if (fluid_player_add_mem(player, midi.data(), midi.size()) != FLUID_OK ||
       fluid_player_play(player) != FLUID_OK) {
     impl_->player.reset();
     return false;

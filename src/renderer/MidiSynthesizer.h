@@ -11,10 +11,7 @@ namespace crx::renderer {
 // One FluidSynth synthesizer with a General MIDI SoundFont and a player that
 // plays a MIDI file image to it, timed by the samples rendered: the song
 // renders as fast as the machine allows. It never opens an audio driver.
-// A synthesizer may be given a subset of the channels: the channel events of
-// the others are dropped, the events for the whole device (exclusive
-// messages) always reach it. Not thread-safe; separate synthesizers may be
-// used on separate threads.
+// Not thread-safe; it may share its voices among threads of its own.
 class MidiSynthesizer {
  public:
   // Synthesizer gain, measured per 0.1 of gain (small default SoundFont /
@@ -25,7 +22,6 @@ class MidiSynthesizer {
   // floating-point render in a sensible range.
   static constexpr double kSynthGain = 0.2;
   static constexpr uint32_t kSampleRate = 44100;
-  static constexpr uint16_t kAllChannels = 0xFFFF;
 
   // The SoundFont's locations, in the order they are tried.
   static constexpr const char* kSoundFontVariable = "CANTORIX_SOUNDFONT";
@@ -44,21 +40,21 @@ class MidiSynthesizer {
   static bool IsSoundFont(const std::string& path);
 
   // A synthesizer with the SoundFont loaded; nullptr and the reason when it
-  // cannot be had. cpuCores > 1 lets the synthesizer share its voices among
-  // threads of its own.
-  static std::unique_ptr<MidiSynthesizer> Create(const std::string& soundFont, int cpuCores,
+  // cannot be had. With threads > 1 the synthesizer renders its voices on
+  // that many threads (its own parallel synthesis; the sound is the same).
+  static std::unique_ptr<MidiSynthesizer> Create(const std::string& soundFont, int threads,
                                                  LoadResult& result);
 
   ~MidiSynthesizer();
   MidiSynthesizer(const MidiSynthesizer&) = delete;
   MidiSynthesizer& operator=(const MidiSynthesizer&) = delete;
 
-  // Starts the song from its beginning with the synthesizer reset; the
-  // channels are a bit mask, channel 1 in bit 0. False when the image cannot
-  // be played.
-  bool Start(std::span<const uint8_t> midi, uint16_t channels);
+  // Starts the song from its beginning with the synthesizer reset. False
+  // when the image cannot be played.
+  bool Start(std::span<const uint8_t> midi);
   // True until the player has passed the song's last event.
   bool Playing() const;
+  // True while voices sound.
   bool Sounding() const;
   // The part of the song played, 0 to 1.
   double Fraction() const;

@@ -15,39 +15,9 @@
 #include "support/platform/TempFolder.h"
 #include "support/renderer/GmArrangement.h"
 #include "support/renderer/RenderProbe.h"
-#include "support/renderer/SmfBuilder.h"
 
 namespace crx::renderer {
 namespace {
-
-using Notes = std::array<uint32_t, kChannelCount>;
-
-constexpr uint16_t Bit(int channel) { return static_cast<uint16_t>(1u << channel); }
-
-TEST(ChannelGroups, EveryChannelLiesInOneGroupAndTheNotesAreShared) {
-  Notes notes{};
-  notes[9] = 1000;  // drums
-  notes[0] = 400;
-  notes[1] = 300;
-  notes[2] = 300;
-  std::vector<uint16_t> two = AccompanimentRenderer::ChannelGroups(notes, 2);
-  ASSERT_EQ(two.size(), 2u);
-  EXPECT_EQ(two[0] & two[1], 0);
-  EXPECT_EQ(two[0] | two[1], 0xFFFF);
-  // 1000 notes each; the silent channels go with the first group.
-  EXPECT_EQ(two[1], Bit(0) | Bit(1) | Bit(2));
-
-  // Never more groups than channels that play, never none.
-  EXPECT_EQ(AccompanimentRenderer::ChannelGroups(notes, 16).size(), 4u);
-  EXPECT_EQ(AccompanimentRenderer::ChannelGroups(notes, 1), std::vector<uint16_t>{0xFFFF});
-  EXPECT_EQ(AccompanimentRenderer::ChannelGroups(Notes{}, 4), std::vector<uint16_t>{0xFFFF});
-  uint16_t all = 0;
-  for (uint16_t mask : AccompanimentRenderer::ChannelGroups(notes, 3)) {
-    EXPECT_EQ(all & mask, 0);
-    all = static_cast<uint16_t>(all | mask);
-  }
-  EXPECT_EQ(all, 0xFFFF);
-}
 
 TEST(SampleSpool, WhatDoesNotFitInMemoryIsReadBackFromTheFileAcrossTheBorder) {
   SampleSpool spool(10);
@@ -152,52 +122,30 @@ TEST_F(WavFileWriterTest, WritesTheBytesOfAWavImageAndReplacesAFileOnlyWhenWhole
   EXPECT_EQ(nowhere.Error(), ENOENT);
 }
 
-TEST(PrepareMidiBytes, CountsTheNotesOfTheChannelsKeptInBothFormats) {
-  test::SmfBuilder b;
-  const int tempo = b.AddTrack();
-  b.Tempo(tempo, 0, 500000);
-  for (int ch : {0, 9}) {
-    const int t = b.AddTrack();
-    for (int i = 0; i < (ch == 9 ? 5 : 3); ++i) b.Note(t, i * 480, ch, 60, 100, 240);
-  }
-  ChannelFlags flags = kAllChannelsOn;
-  for (bool format0 : {false, true}) {
-    const std::vector<uint8_t> file = format0 ? b.Format0() : b.Format1();
-    std::optional<PreparedMidi> all = PrepareMidiBytes(file, 70, flags, 0);
-    ASSERT_TRUE(all);
-    Notes expected{};
-    expected[0] = 3;
-    expected[9] = 5;
-    EXPECT_EQ(all->notesPerChannel, expected) << format0;
-    flags[9] = 0;
-    std::optional<PreparedMidi> noDrums = PrepareMidiBytes(file, 70, flags, 0);
-    flags[9] = 1;
-    ASSERT_TRUE(noDrums);
-    expected[9] = 0;
-    EXPECT_EQ(noDrums->notesPerChannel, expected) << format0;
-    EXPECT_LT(noDrums->image.size(), all->image.size());
-  }
-}
-
-// The synthesizers rendering channel groups side by side, or one
-// synthesizer with threads for its voices, sound as one synthesizer alone.
-class ParallelRenderTest : public ::testing::Test {
+// The synthesizer rendering its voices on threads of its own sounds as it
+// does on one.
+class ThreadedRenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (FileExists(test::kTestSoundFont) == 0) GTEST_SKIP() << "timgm6mb-soundfont is missing";
   }
-  void TearDown() override { AccompanimentRenderer::SetParallelism(0, 0); }
+  void TearDown() override { AccompanimentRenderer::SetSynthesizerThreads(0); }
 
-  test::WavProbe Render(const PreparedMidi& song, int groups, int cores) {
-    AccompanimentRenderer::SetParallelism(groups, cores);
+  std::unique_ptr<AccompanimentRenderer> Load(int threads) {
+    AccompanimentRenderer::SetSynthesizerThreads(threads);
     MidiSynthesizer::LoadResult result{};
     std::vector<std::string> tried;
     std::unique_ptr<AccompanimentRenderer> renderer = AccompanimentRenderer::Load(result, tried);
     EXPECT_TRUE(renderer);
+    EXPECT_EQ(result, MidiSynthesizer::LoadResult::Loaded);
+    return renderer;
+  }
+  test::WavProbe Render(const std::vector<uint8_t>& song, int threads) {
+    std::unique_ptr<AccompanimentRenderer> renderer = Load(threads);
     if (!renderer) return {};
-    const std::string wav = dir.File("g" + std::to_string(groups) + "c" + std::to_string(cores));
+    const std::string wav = dir.File("t" + std::to_string(threads) + ".wav");
     int calls = 0;
-    EXPECT_EQ(renderer->Render(song.image, song.notesPerChannel, wav, 70,
+    EXPECT_EQ(renderer->Render(song, wav, 70,
                                [&calls](AccompanimentRenderer::Phase, double) {
                                  ++calls;
                                  return true;
@@ -211,35 +159,32 @@ class ParallelRenderTest : public ::testing::Test {
   test::ScopedSoundFont soundFont{test::kTestSoundFont};
 };
 
-TEST_F(ParallelRenderTest, TheSumOfTheGroupsIsTheSoundOfOneSynthesizer) {
-  std::optional<PreparedMidi> song =
+TEST_F(ThreadedRenderTest, TwoOrFourThreadsRenderTheSameSoundAsOne) {
+  std::optional<std::vector<uint8_t>> song =
       PrepareMidiBytes(test::GmArrangement(8, 100), 70, kAllChannelsOn, 0);
   ASSERT_TRUE(song);
-  const test::WavProbe one = Render(*song, 1, 1);
+  const test::WavProbe one = Render(*song, 1);
   ASSERT_GT(one.Seconds(), 8.0);
   ASSERT_GT(one.Peak(), 0.05);
-  for (auto [groups, cores] : {std::pair{2, 1}, std::pair{16, 1}, std::pair{1, 2}}) {
-    const test::WavProbe other = Render(*song, groups, cores);
-    ASSERT_EQ(other.samples.size(), one.samples.size()) << groups << "/" << cores;
+  for (int threads : {2, 4}) {
+    const test::WavProbe other = Render(*song, threads);
+    ASSERT_EQ(other.samples.size(), one.samples.size()) << threads;
     int worst = 0;
     for (size_t i = 0; i < one.samples.size(); ++i) {
       worst = std::max(worst, std::abs(int{one.samples[i]} - int{other.samples[i]}));
     }
-    // Rounding in a different order, nothing more.
-    EXPECT_LE(worst, 4) << groups << "/" << cores;
+    // Rounding in another order at most.
+    EXPECT_LE(worst, 2) << threads;
   }
 }
 
-TEST_F(ParallelRenderTest, ACancelledRenderLeavesNoFile) {
-  std::optional<PreparedMidi> song =
+TEST_F(ThreadedRenderTest, ACancelledRenderLeavesNoFile) {
+  std::optional<std::vector<uint8_t>> song =
       PrepareMidiBytes(test::GmArrangement(4, 100), 70, kAllChannelsOn, 0);
   ASSERT_TRUE(song);
-  MidiSynthesizer::LoadResult result{};
-  std::vector<std::string> tried;
-  std::unique_ptr<AccompanimentRenderer> renderer = AccompanimentRenderer::Load(result, tried);
+  std::unique_ptr<AccompanimentRenderer> renderer = Load(0);
   ASSERT_TRUE(renderer);
-  const std::string wav = dir.File("c.wav");
-  EXPECT_EQ(renderer->Render(song->image, song->notesPerChannel, wav, 70,
+  EXPECT_EQ(renderer->Render(*song, dir.File("c.wav"), 70,
                              [](AccompanimentRenderer::Phase phase, double) {
                                return phase == AccompanimentRenderer::Phase::Open;
                              }),

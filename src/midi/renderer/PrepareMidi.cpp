@@ -16,35 +16,27 @@ bool ChannelOn(const ChannelFlags& channels, int channel) {
   return channel > kMaxMidiChannel || channels[static_cast<size_t>(channel)] != 0;
 }
 
-void CountNotes(const MidiTrackData& track, PreparedMidi& out) {
-  for (const MidiEvent& ev : track.Events()) {
-    if ((ev.kind == MidiKind::Note || ev.kind == MidiKind::NoteOn) && ev.channel >= 0 &&
-        ev.channel <= kMaxMidiChannel) {
-      ++out.notesPerChannel[static_cast<size_t>(ev.channel)];
-    }
-  }
-}
-
-std::optional<PreparedMidi> PrepareFormat0(std::span<const uint8_t> image, int32_t volumePercent,
-                                           const ChannelFlags& channels, int32_t leadInBeats) {
+std::optional<std::vector<uint8_t>> PrepareFormat0(std::span<const uint8_t> image,
+                                                   int32_t volumePercent,
+                                                   const ChannelFlags& channels,
+                                                   int32_t leadInBeats) {
   SingleTrackSong song(image);
-  PreparedMidi out;
   if (song.Form() != kFormRaw) {
     ScaleVolume(song.Track(), volumePercent);
     for (int channel = 0; channel <= kMaxMidiChannel; ++channel) {
       if (!ChannelOn(channels, channel)) song.DeleteChannel(channel);
     }
     AddLeadIn(song.Track(), LeadInTicks(song.FirstTempo(), leadInBeats));
-    CountNotes(song.Track(), out);
   }
   if (!song.BuildImage()) return std::nullopt;
   const std::span<const uint8_t> bytes = song.ImageBytes();
-  out.image.assign(bytes.begin(), bytes.end());
-  return out;
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
-std::optional<PreparedMidi> PrepareFormat1(std::span<const uint8_t> image, int32_t volumePercent,
-                                           const ChannelFlags& channels, int32_t leadInBeats) {
+std::optional<std::vector<uint8_t>> PrepareFormat1(std::span<const uint8_t> image,
+                                                   int32_t volumePercent,
+                                                   const ChannelFlags& channels,
+                                                   int32_t leadInBeats) {
   MultiTrackSong song(image);
   for (int i = song.TrackCount() - 1; i >= 0; --i) {
     MidiTrackData& track = *song.Track(i);
@@ -55,19 +47,15 @@ std::optional<PreparedMidi> PrepareFormat1(std::span<const uint8_t> image, int32
   // One shift for every kept track, so that the tracks stay together even
   // when a left-out track carried tempo events.
   const int64_t ticks = LeadInTicks(song.LastTempo(), leadInBeats);
-  PreparedMidi out;
-  for (int i = 0; i < song.TrackCount(); ++i) {
-    AddLeadIn(*song.Track(i), ticks);
-    CountNotes(*song.Track(i), out);
-  }
+  for (int i = 0; i < song.TrackCount(); ++i) AddLeadIn(*song.Track(i), ticks);
   song.BuildImage();
   const std::span<const uint8_t> bytes = song.ImageBytes();
-  out.image.assign(bytes.begin(), bytes.end());
-  return out;
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
-bool WritePrepared(const std::optional<PreparedMidi>& prepared, const std::string& preparedPath) {
-  return prepared && WriteRecord(preparedPath, prepared->image);
+bool WritePrepared(const std::optional<std::vector<uint8_t>>& prepared,
+                   const std::string& preparedPath) {
+  return prepared && WriteRecord(preparedPath, *prepared);
 }
 
 }  // namespace
@@ -77,16 +65,20 @@ int64_t LeadInTicks(uint32_t tempo, int32_t beats) {
   return int64_t{tempo} * beats / kMicrosecondsPerMillisecond;
 }
 
-std::optional<PreparedMidi> PrepareMidiBytes(std::span<const uint8_t> image, int32_t volumePercent,
-                                             const ChannelFlags& channels, int32_t leadInBeats) {
+std::optional<std::vector<uint8_t>> PrepareMidiBytes(std::span<const uint8_t> image,
+                                                     int32_t volumePercent,
+                                                     const ChannelFlags& channels,
+                                                     int32_t leadInBeats) {
   // Format detection may move the image down past a Mac binary header.
   std::vector<uint8_t> copy(image.begin(), image.end());
   if (DetectFormat(copy) == 0) return PrepareFormat0(copy, volumePercent, channels, leadInBeats);
   return PrepareFormat1(copy, volumePercent, channels, leadInBeats);
 }
 
-std::optional<PreparedMidi> PrepareMidiFile(const std::string& midiPath, int32_t volumePercent,
-                                            const ChannelFlags& channels, int32_t leadInBeats) {
+std::optional<std::vector<uint8_t>> PrepareMidiFile(const std::string& midiPath,
+                                                    int32_t volumePercent,
+                                                    const ChannelFlags& channels,
+                                                    int32_t leadInBeats) {
   if (FileExists(midiPath) != 1) {
     ReportPlain(midiPath);
     GeneralErrorMsgPlain(kGeneOpenFailed);

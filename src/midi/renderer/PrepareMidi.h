@@ -17,24 +17,21 @@ inline constexpr int32_t kDefaultVolumePercent = 70;
 using ChannelFlags = std::array<int32_t, kChannelCount>;
 inline constexpr ChannelFlags kAllChannelsOn = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
 
-// A song prepared for the synthesizer: the bytes of the prepared file and,
-// for sharing the work among synthesizers, how many notes each channel plays.
-struct PreparedMidi {
-  std::vector<uint8_t> image;
-  std::array<uint32_t, kChannelCount> notesPerChannel{};
-};
-
 // Reads the MIDI file at midiPath, scales its channel volumes by
 // volumePercent / 100, leaves out the switched-off channels (whole tracks of a
 // format 1 file), puts leadInBeats blank beats in front and returns the
-// result. Messages are reported as diagnostics. Nothing when the file could
-// not be read or the prepared song could not be built.
-std::optional<PreparedMidi> PrepareMidiFile(const std::string& midiPath, int32_t volumePercent,
-                                            const ChannelFlags& channels, int32_t leadInBeats);
+// bytes of the prepared file. Messages are reported as diagnostics. Nothing
+// when the file could not be read or the prepared song could not be built.
+std::optional<std::vector<uint8_t>> PrepareMidiFile(const std::string& midiPath,
+                                                    int32_t volumePercent,
+                                                    const ChannelFlags& channels,
+                                                    int32_t leadInBeats);
 
 // The same for a file image already in memory.
-std::optional<PreparedMidi> PrepareMidiBytes(std::span<const uint8_t> image, int32_t volumePercent,
-                                             const ChannelFlags& channels, int32_t leadInBeats);
+std::optional<std::vector<uint8_t>> PrepareMidiBytes(std::span<const uint8_t> image,
+                                                     int32_t volumePercent,
+                                                     const ChannelFlags& channels,
+                                                     int32_t leadInBeats);
 
 // PrepareMidiFile, with the result written to preparedPath. True when
 // preparedPath was written.
