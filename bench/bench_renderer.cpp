@@ -1,19 +1,30 @@
-// The renderer's whole command-line conversion (preparation, render, loudness,
-// AIFF to WAV) of a four-minute dense General MIDI song, against the
+// The renderer's whole command-line conversion (preparation, render,
+// loudness, WAV) of a four-minute dense General MIDI song, against the
 // FluidSynth command line rendering the same song, prepared as the renderer
-// prepares it, with the same SoundFont and gain, timed in one run.
+// prepares it, with the same SoundFont: with its defaults and with two
+// threads for its voices. Our render is timed with its synthesizer on one
+// thread, on two and on its default (one per processor). Each case reports
+// its wall time, the processor time it took and the bytes it wrote (to
+// write() and, as the kernel counts them, to the disk).
+//
+// Run it with --benchmark_repetitions=5 --benchmark_report_aggregates_only
+// for medians. CRX_OLD_TUNEPRESS may name another TunepressCRX program to
+// time on the same song (an older build, for comparison).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "foundation/FileHelpers.h"
 #include "midi/renderer/PrepareMidi.h"
 #include "platform/Process.h"
+#include "renderer/AccompanimentRenderer.h"
 #include "renderer/ConversionCommand.h"
-#include "renderer/SynthComponent.h"
 #include "renderer/TunepressSettings.h"
 #include "support/renderer/GmArrangement.h"
 #include "support/renderer/SmfBuilder.h"
@@ -22,6 +33,7 @@ namespace {
 
 constexpr int kSongSeconds = 240;
 constexpr int kChannelVolume = 100;
+constexpr int kWaitMs = 10 * 60 * 1000;
 constexpr const char* kFluidSynth = "/usr/bin/fluidsynth";
 
 struct BenchFiles {
@@ -40,34 +52,21 @@ struct BenchFiles {
     prepared = folder + "/prepared.mid";
     const crx::renderer::TunepressSettings settings = crx::renderer::TunepressSettings::Defaults();
     crx::renderer::PrepareMidi(midi, prepared, settings.EffectiveVolume(), settings.channelFlags,
-                         settings.EffectiveLeadInBeats());
-    for (const std::string& c : crx::renderer::SynthComponent::SoundFontCandidates()) {
-      if (crx::FileExists(c) != 0) {
+                               settings.EffectiveLeadInBeats());
+    for (const std::string& c : crx::renderer::MidiSynthesizer::SoundFontCandidates()) {
+      if (crx::renderer::MidiSynthesizer::IsSoundFont(c)) {
         soundFont = c;
         break;
       }
     }
   }
   ~BenchFiles() {
-    for (const char* name :
-         {"song.mid", "prepared.mid", "ours.wav", "ours.aiff", "theirs.wav", "fc_setup.ini"}) {
+    for (const char* name : {"song.mid", "prepared.mid", "ours.wav", "ours.aiff", "old.wav",
+                             "old.aiff", "theirs.wav", "fc_setup.ini", "crxfc_setup.ini"}) {
       crx::RemoveFile(folder + "/" + name);
     }
     rmdir(folder.c_str());
   }
-};
-
-// Processor time of this process, or of its finished children, in seconds.
-double CpuSeconds(int who) {
-  rusage u{};
-  getrusage(who, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-struct Timing {
-  double wall = -1;
-  double cpu = 0;
 };
 
 const BenchFiles& Files() {
@@ -75,31 +74,38 @@ const BenchFiles& Files() {
   return files;
 }
 
-Timing TimeOurs() {
-  const BenchFiles& f = Files();
-  const double cpu = CpuSeconds(RUSAGE_SELF);
-  auto start = std::chrono::steady_clock::now();
-  // The renderer keeps its prepared file and settings in the current folder.
-  if (chdir(f.folder.c_str()) != 0) return {};
-  int rc = crx::renderer::RunConversionCommand({f.midi, f.folder + "/ours.wav", "crx"});
-  double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (rc != 0) return {};
-  return {s, CpuSeconds(RUSAGE_SELF) - cpu};
-}
+// This process's written bytes as the kernel counts them, children that
+// have been waited for included.
+struct WriteCounts {
+  double passed = 0;  // handed to write()
+  double disk = 0;    // pages dirtied for the disk, less those dropped before writeback
 
-Timing TimeFluidSynth() {
-  const BenchFiles& f = Files();
-  const std::string out = f.folder + "/theirs.wav";
-  crx::RemoveFile(out);
-  const double cpu = CpuSeconds(RUSAGE_CHILDREN);
-  auto start = std::chrono::steady_clock::now();
-  crx::Process::ShellOpen(kFluidSynth,
-                          "-ni -F \"" + out + "\" -T wav -r 44100 -g 0.2 \"" + f.soundFont +
-                              "\" \"" + f.prepared + "\"",
-                          10 * 60 * 1000);
-  double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (crx::FileExists(out) == 0) return {};
-  return {s, CpuSeconds(RUSAGE_CHILDREN) - cpu};
+  static WriteCounts Now() {
+    WriteCounts c;
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    double value = 0, cancelled = 0;
+    while (io >> key >> value) {
+      if (key == "wchar:") c.passed = value;
+      if (key == "write_bytes:") c.disk = value;
+      if (key == "cancelled_write_bytes:") cancelled = value;
+    }
+    c.disk -= cancelled;
+    return c;
+  }
+};
+
+// Processor time of this process (all its threads) and of the children it
+// has waited for, in seconds: steadier than wall time on a shared machine.
+double CpuSeconds() {
+  double total = 0;
+  for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+    rusage u{};
+    getrusage(who, &u);
+    total += static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+             static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+  }
+  return total;
 }
 
 bool Ready(benchmark::State& state) {
@@ -107,44 +113,108 @@ bool Ready(benchmark::State& state) {
     state.SkipWithError("no SoundFont");
     return false;
   }
-  if (crx::FileExists(kFluidSynth) == 0) {
-    state.SkipWithError("the fluidsynth command line is missing");
-    return false;
-  }
   return true;
 }
 
-// Both conversions alternately in every iteration; the ratio is ours to
-// theirs (target: at most 0.8).
-void BM_ConversionAgainstFluidSynthCommandLine(benchmark::State& state) {
-  if (!Ready(state)) return;
-  double ours = 0, theirs = 0, oursCpu = 0, theirsCpu = 0;
+// Times one conversion per iteration and reports the mean wall time and
+// bytes written as counters.
+template <typename Run>
+void Measure(benchmark::State& state, Run run) {
+  double written = 0, disk = 0, cpu = 0;
   for (auto _ : state) {
-    Timing a = TimeOurs();
-    Timing b = TimeFluidSynth();
-    if (a.wall < 0 || b.wall < 0) {
-      state.SkipWithError("a conversion failed");
+    const WriteCounts before = WriteCounts::Now();
+    const double cpuBefore = CpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = run();
+    const double s =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const WriteCounts after = WriteCounts::Now();
+    cpu += CpuSeconds() - cpuBefore;
+    if (!ok) {
+      state.SkipWithError("the conversion failed");
       return;
     }
-    ours += a.wall;
-    theirs += b.wall;
-    oursCpu += a.cpu;
-    theirsCpu += b.cpu;
-    state.SetIterationTime(a.wall);
+    written += after.passed - before.passed;
+    disk += after.disk - before.disk;
+    state.SetIterationTime(s);
   }
   const double n = static_cast<double>(state.iterations());
-  state.counters["ours_s"] = ours / n;
-  state.counters["fluidsynth_s"] = theirs / n;
-  state.counters["ratio"] = ours / theirs;
-  // Processor time, steadier than wall time on a shared machine.
-  state.counters["ours_cpu_s"] = oursCpu / n;
-  state.counters["fluidsynth_cpu_s"] = theirsCpu / n;
-  state.counters["cpu_ratio"] = oursCpu / theirsCpu;
+  state.counters["written_MB"] = written / n / 1e6;
+  state.counters["disk_MB"] = disk / n / 1e6;
+  state.counters["cpu_s"] = cpu / n;
 }
-BENCHMARK(BM_ConversionAgainstFluidSynthCommandLine)
+
+// Ours, in this process, its synthesizer on state.range(0) threads (0: the
+// renderer's default).
+void BM_Ours(benchmark::State& state) {
+  if (!Ready(state)) return;
+  const BenchFiles& f = Files();
+  crx::renderer::AccompanimentRenderer::SetSynthesizerThreads(static_cast<int>(state.range(0)));
+  Measure(state, [&f] {
+    // The renderer reads its settings from the current folder.
+    if (chdir(f.folder.c_str()) != 0) return false;
+    return crx::renderer::RunConversionCommand({f.midi, f.folder + "/ours.wav", "crx"}) == 0;
+  });
+  crx::renderer::AccompanimentRenderer::SetSynthesizerThreads(0);
+}
+BENCHMARK(BM_Ours)
+    ->ArgName("threads")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
     ->UseManualTime()
-    ->Iterations(3)
+    ->Iterations(1)
     ->Unit(benchmark::kSecond);
+
+bool RunFluidSynth(const std::string& extra) {
+  const BenchFiles& f = Files();
+  const std::string out = f.folder + "/theirs.wav";
+  crx::RemoveFile(out);
+  crx::Process::ShellOpen(kFluidSynth,
+                          "-q -ni " + extra + "-F \"" + out + "\" -r 44100 \"" + f.soundFont +
+                              "\" \"" + f.prepared + "\"",
+                          kWaitMs);
+  return crx::FileExists(out) != 0;
+}
+
+void BM_FluidSynthDefault(benchmark::State& state) {
+  if (!Ready(state)) return;
+  if (crx::FileExists(kFluidSynth) == 0) {
+    state.SkipWithError("the fluidsynth command line is missing");
+    return;
+  }
+  Measure(state, [] { return RunFluidSynth(""); });
+}
+BENCHMARK(BM_FluidSynthDefault)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_FluidSynthTwoCores(benchmark::State& state) {
+  if (!Ready(state)) return;
+  if (crx::FileExists(kFluidSynth) == 0) {
+    state.SkipWithError("the fluidsynth command line is missing");
+    return;
+  }
+  Measure(state, [] { return RunFluidSynth("-o synth.cpu-cores=2 "); });
+}
+BENCHMARK(BM_FluidSynthTwoCores)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+
+// Another build of the renderer program, run as the main program runs it.
+void BM_OtherRendererProgram(benchmark::State& state) {
+  const char* program = std::getenv("CRX_OLD_TUNEPRESS");
+  if (program == nullptr || crx::FileExists(program) == 0) {
+    state.SkipWithError("CRX_OLD_TUNEPRESS names no program");
+    return;
+  }
+  if (!Ready(state)) return;
+  const BenchFiles& f = Files();
+  const std::string out = f.folder + "/old.wav";
+  Measure(state, [&] {
+    crx::RemoveFile(out);
+    if (chdir(f.folder.c_str()) != 0) return false;
+    crx::Process::ShellOpen(program, "\"" + f.midi + "\" \"" + out + "\" \"crx\"", kWaitMs);
+    return crx::FileExists(out) != 0;
+  });
+}
+BENCHMARK(BM_OtherRendererProgram)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

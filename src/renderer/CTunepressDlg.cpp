@@ -1,8 +1,5 @@
 #include "renderer/CTunepressDlg.h"
 
-#include <sys/stat.h>
-
-#include "audio/CAiffData.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "midi/renderer/PrepareMidi.h"
@@ -10,7 +7,7 @@
 #include "platform/Process.h"
 #include "platform/UiServices.h"
 #include "renderer/CConfigDlg.h"
-#include "renderer/SynthComponent.h"
+#include "renderer/MidiFileCheck.h"
 
 namespace crx::renderer {
 namespace {
@@ -19,11 +16,12 @@ void Show(std::string_view text) { Ui().ShowMessage(text, MessageKind::Plain); }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {
-  }, sb{};
-  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+// The part of an image from its "MThd" on, when it is a MIDI file the
+// synthesizer can play.
+std::optional<std::span<const uint8_t>> PlayableMidi(std::span<const uint8_t> image) {
+  const std::optional<size_t> offset = MidiFileCheck::HeaderOffset(image);
+  if (!offset || !MidiFileCheck::Playable(image.subspan(*offset))) return std::nullopt;
+  return image.subspan(*offset);
 }
 
 }  // namespace
@@ -31,12 +29,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 CTunepressDlg::CTunepressDlg(std::vector<std::string> commandLine)
     : commandLine_(std::move(commandLine)) {}
 
-CTunepressDlg::~CTunepressDlg() {
-  if (moviesReady_) {
-    movies_.ExitMovies();
-    movies_.Terminate();
-  }
-}
+CTunepressDlg::~CTunepressDlg() = default;
 
 std::string CTunepressDlg::ExtensionOf(const std::string& path) {
   std::string name = GetFileNameOfPath(path);
@@ -93,16 +86,14 @@ bool CTunepressDlg::OnInitDialog() {
                                              settings_.Bytes(), defaults.Bytes(), false);
   config_->SetSaveOnDestroy(saveSettings_);
 
-  moviesReady_ = movies_.Initialize(0) == kMovieNoError;
-  if (moviesReady_ && movies_.EnterMovies() != kMovieNoError) {
-    movies_.Terminate();
-    moviesReady_ = false;
-  }
-  if (!moviesReady_) {
+  MidiSynthesizer::LoadResult loaded = MidiSynthesizer::LoadResult::NoSoundFont;
+  std::vector<std::string> candidates;
+  renderer_ = AccompanimentRenderer::Load(loaded, candidates);
+  if (!renderer_) {
     Show(kMsgNotInstalled);
     // Where the SoundFont was looked for.
     std::string tried;
-    for (const std::string& path : MovieServices::SoundFontsTried()) {
+    for (const std::string& path : candidates) {
       if (!tried.empty()) tried += '\n';
       tried += kMsgNoSoundFontAt;
       tried += path;
@@ -180,77 +171,45 @@ void CTunepressDlg::StartConversion(const std::string& midiPath) {
   Repaint();
 }
 
-std::string CTunepressDlg::PreparedPathFor(const std::string& midiPath) const {
-  std::string prepared = JoinPath(workFolder_, kPreparedFileName);
-  // Preparing a song named "temp.mid" into itself and deleting it after
-  // the render would lose the user's file.
-  if (SameFile(midiPath, prepared)) prepared = JoinPath(workFolder_, kPreparedFileNameAside);
-  return prepared;
-}
-
 void CTunepressDlg::ConvertMidiToWav(const std::string& midiPath, const std::string& wavPath) {
-  const std::string prepared = PreparedPathFor(midiPath);
-  // A prepared file left by an earlier run must not be rendered in place of
-  // this song when the preparation fails.
-  RemoveFile(prepared);
-  PrepareMidi(midiPath, prepared);
-  // The render's loudness follows the volume setting as its channel-volume
-  // scaling does.
-  SynthComponent::SetVolumePercent(settings_.EffectiveVolume());
-  if (RenderToAiff(prepared, wavPath) == 0) Show(kMsgFailed);
+  const std::optional<std::vector<uint8_t>> prepared = PrepareMidi(midiPath);
+  if (RenderToWav(prepared, wavPath) == 0) Show(kMsgFailed);
   if (!ReadFixedField(settings_.mp3Link).empty()) RunMp3Link(wavPath);
-  RemoveFile(prepared);
 }
 
-void CTunepressDlg::PrepareMidi(const std::string& midiPath, const std::string& preparedPath) {
-  ::crx::renderer::PrepareMidi(midiPath, preparedPath, settings_.EffectiveVolume(),
-                         settings_.channelFlags, settings_.EffectiveLeadInBeats());
+std::optional<std::vector<uint8_t>> CTunepressDlg::PrepareMidi(const std::string& midiPath) {
+  return PrepareMidiFile(midiPath, settings_.EffectiveVolume(), settings_.channelFlags,
+                         settings_.EffectiveLeadInBeats());
 }
 
-int CTunepressDlg::RenderToAiff(const std::string& preparedPath, const std::string& wavPath) {
-  std::string prepared = preparedPath;
-  movies_.MakeToolboxString(prepared);
-  FileSpec preparedSpec;
-  movies_.MakeFileSpec(0, 0, prepared, preparedSpec);
-  MovieFileNumber file = 0;
-  MovieId movie = 0;
-  MovieResult r = movies_.OpenMovieFile(preparedSpec, file, kReadPermission);
-  if (r == kMovieNoError) r = movies_.NewMovieFromFile(movie, file, 0, kNewMovieActive);
-  if (r != kMovieNoError) {
+int CTunepressDlg::RenderToWav(const std::optional<std::vector<uint8_t>>& prepared,
+                               const std::string& wavPath) {
+  std::optional<std::span<const uint8_t>> midi;
+  if (prepared) midi = PlayableMidi(*prepared);
+  if (!renderer_ || !midi) {
     Show(kMsgError);
-    if (movie != 0) movies_.DisposeMovie(movie);
-    if (file != 0) movies_.CloseMovieFile(file);
     // A WAV of an earlier run must not pass for this one.
     RemoveFile(wavPath);
     return 0;
   }
-
-  std::string aiffPath = ReplaceExtension(wavPath, ".aiff");
-  RemoveFile(aiffPath);
-  movies_.CloseMovieFile(file);
-  movies_.MakeToolboxString(aiffPath);
-  FileSpec aiffSpec;
-  movies_.MakeFileSpec(0, 0, aiffPath, aiffSpec);
-  movies_.SetMovieProgressProc(
-      movie,
-      [this](MovieId, ProgressMessage, double, long) {
-        progressCounter_ += kProgressStep;
-        Ui().ProgressTick();
-        Repaint();
-        // The pause lets a window show the progress; a conversion without
-        // one (from the command line) does not wait.
-        if (!hidden_) SleepMs(kProgressDelayMs);
-        return kMovieNoError;
-      },
-      0);
+  auto progress = [this](AccompanimentRenderer::Phase, double) {
+    progressCounter_ += kProgressStep;
+    Ui().ProgressTick();
+    Repaint();
+    // The pause lets a window show the progress; a conversion without
+    // one (from the command line) does not wait.
+    if (!hidden_) SleepMs(kProgressDelayMs);
+    return true;
+  };
   Ui().ProgressStart();
-  r = movies_.ConvertMovieToFile(movie, aiffSpec, kFileTypeAiff, kCreatorTvod, kSystemScript, 0, 0);
+  const AccompanimentRenderer::Result result =
+      renderer_->Render(*midi, wavPath, settings_.EffectiveVolume(), progress);
   Ui().ProgressStop();
-  movies_.DisposeMovie(movie);
-  RemoveFile(wavPath);
-  // A failed export leaves no AIFF file: nothing to convert, and no WAV.
-  if (r != kMovieNoError || FileExists(aiffPath) == 0) return 0;
-  return ConvertAiffToWav(aiffPath, wavPath) ? 1 : 0;
+  if (result != AccompanimentRenderer::Result::Done) {
+    RemoveFile(wavPath);
+    return 0;
+  }
+  return 1;
 }
 
 int CTunepressDlg::RunMp3Link(const std::string& wavPath) {

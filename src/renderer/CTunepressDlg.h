@@ -2,19 +2,21 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "foundation/CConfigControl.h"
+#include "midi/renderer/PrepareMidi.h"
 #include "platform/DialogModel.h"
-#include "renderer/MovieServices.h"
+#include "renderer/AccompanimentRenderer.h"
 #include "renderer/TunepressSettings.h"
 
 namespace crx::renderer {
 
-// The renderer's main dialog: renders a MIDI file to a WAV file through the
-// movie services, started by the main program with "MIDI WAV crx" or used by
+// The renderer's main dialog: renders a MIDI file to a WAV file with the
+// synthesizer, started by the main program with "MIDI WAV crx" or used by
 // hand (a dropped file or the convert button). The dialog class holds the
 // whole behaviour; a window shows it and forwards the user's actions.
 class CTunepressDlg : public DialogModel {
@@ -26,10 +28,6 @@ class CTunepressDlg : public DialogModel {
   static constexpr const char* kSettingsCaption = "   設　定";
   // The third command-line argument of the main program.
   static constexpr const char* kMarker = "crx";
-  static constexpr const char* kPreparedFileName = "temp.mid";
-  // The prepared file's name when the song itself is the working folder's
-  // "temp.mid".
-  static constexpr const char* kPreparedFileNameAside = "temp.prepared.mid";
   static constexpr const char* kMidiFilter = "SMF files|*.mid|";
   static constexpr const char* kMidiExtension = "mid";
   static constexpr const char* kWavFilter = "wav files|*.wav|";
@@ -52,14 +50,13 @@ class CTunepressDlg : public DialogModel {
   // commandLine: the program's arguments after its name; the first three
   // are the MIDI path, the output path and the third argument.
   explicit CTunepressDlg(std::vector<std::string> commandLine = {});
-  // Writes the settings file (unless switched off) and leaves the movie
-  // services.
+  // Writes the settings file (unless switched off).
   ~CTunepressDlg() override;
   CTunepressDlg(const CTunepressDlg&) = delete;
   CTunepressDlg& operator=(const CTunepressDlg&) = delete;
 
   const char* DialogName() const override { return "CTunepressDlg"; }
-  // The start-up: command line, settings file, movie services, working
+  // The start-up: command line, settings file, synthesizer, working
   // folder, and the start message posted.
   bool OnInitDialog() override;
   void OnCancel() override { OnExit(); }
@@ -74,10 +71,11 @@ class CTunepressDlg : public DialogModel {
 
   void StartConversion(const std::string& midiPath);
   void ConvertMidiToWav(const std::string& midiPath, const std::string& wavPath);
-  // The prepared MIDI path in the working folder, never the song itself.
-  std::string PreparedPathFor(const std::string& midiPath) const;
-  void PrepareMidi(const std::string& midiPath, const std::string& preparedPath);
-  int RenderToAiff(const std::string& preparedPath, const std::string& wavPath);
+  // The song prepared with the settings, in memory; nothing when it could
+  // not be read.
+  std::optional<std::vector<uint8_t>> PrepareMidi(const std::string& midiPath);
+  // 1 when the WAV file was written, else 0 (and no WAV file is left).
+  int RenderToWav(const std::optional<std::vector<uint8_t>>& prepared, const std::string& wavPath);
   int RunMp3Link(const std::string& wavPath);
 
   // Headless runs read the settings file but do not rewrite it.
@@ -99,8 +97,7 @@ class CTunepressDlg : public DialogModel {
   bool CloseRequested() const { return closeRequested_; }
   bool ExitEnabled() const { return exitEnabled_; }
   bool ConvertEnabled() const { return convertEnabled_; }
-  bool MoviesReady() const { return moviesReady_; }
-  MovieServices& Movies() { return movies_; }
+  bool SynthesizerReady() const { return renderer_ != nullptr; }
 
   // The text after the file name's last ".", with A-Z made small; empty
   // without one. A dot in a folder name does not count.
@@ -119,9 +116,8 @@ class CTunepressDlg : public DialogModel {
   std::string proposedWavPath_;
   TunepressSettings settings_;
   std::unique_ptr<CConfigControl> config_;  // after settings_: saves them before they go
-  MovieServices movies_;
+  std::unique_ptr<AccompanimentRenderer> renderer_;
   bool saveSettings_ = true;
-  bool moviesReady_ = false;
   bool startPending_ = false;
   bool hidden_ = false;
   bool quitPosted_ = false;

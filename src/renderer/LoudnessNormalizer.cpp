@@ -10,6 +10,8 @@ namespace {
 // Rendered blocks that may wait for the worker at once.
 constexpr size_t kMaxQueuedBlocks = 16;
 
+std::atomic<size_t> g_memorySamples{0};
+
 double FromDb(double db) { return std::pow(10.0, db / 20.0); }
 
 // Full scale to the 16-bit range, clipped.
@@ -29,6 +31,8 @@ LoudnessNormalizer::LoudnessNormalizer(uint32_t sampleRate, int volumePercent)
 
 LoudnessNormalizer::~LoudnessNormalizer() { StopWorker(); }
 
+void LoudnessNormalizer::OverrideMemorySamples(size_t samples) { g_memorySamples = samples; }
+
 double LoudnessNormalizer::VolumeOffsetDb(int volumePercent) {
   const int effective = std::max(volumePercent, 1);
   return kVolumeCurveDb *
@@ -37,7 +41,8 @@ double LoudnessNormalizer::VolumeOffsetDb(int volumePercent) {
 
 bool LoudnessNormalizer::Open() {
   StopWorker();
-  spool_.reset(std::tmpfile());
+  const size_t memory = g_memorySamples.load();
+  spool_ = std::make_unique<SampleSpool>(memory != 0 ? memory : SampleSpool::kDefaultMemorySamples);
   meter_.reset(ebur128_init(2, rate_, EBUR128_MODE_I));
   failed_ = !spool_ || !meter_;
   if (failed_) return false;
@@ -97,7 +102,7 @@ void LoudnessNormalizer::Consume(const std::vector<float>& block) {
     peak_ = std::max(peak_, std::max(std::fabs(l), std::fabs(r)));
   }
   if (ebur128_add_frames_float(meter_.get(), block.data(), n) != EBUR128_SUCCESS ||
-      std::fwrite(block.data(), sizeof(float), n * 2, spool_.get()) != n * 2) {
+      !spool_->Append(block)) {
     failed_ = true;
   }
 }
@@ -127,15 +132,12 @@ double LoudnessNormalizer::Loudness() const {
 bool LoudnessNormalizer::ReadFrames(uint64_t first, size_t count, std::vector<float>& out) {
   out.resize(count * 2);
   if (count == 0) return true;
-  if (std::fseek(spool_.get(), static_cast<long>(first * 2 * sizeof(float)), SEEK_SET) != 0) {
-    return false;
-  }
-  return std::fread(out.data(), sizeof(float), count * 2, spool_.get()) == count * 2;
+  return spool_->Read(first * 2, out);
 }
 
 bool LoudnessNormalizer::Finish(const Sink& sink) {
   StopWorker();
-  if (failed_ || !spool_ || std::fflush(spool_.get()) != 0) return false;
+  if (failed_ || !spool_) return false;
   measured_ = Loudness();
   gainDb_ = 0;
   if (std::isfinite(measured_)) {

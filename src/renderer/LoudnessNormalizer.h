@@ -5,7 +5,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <cstdio>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -14,11 +13,13 @@
 #include <thread>
 #include <vector>
 
+#include "renderer/SampleSpool.h"
+
 namespace crx::renderer {
 
 // Brings a render to a steady loudness before it becomes 16-bit: the
-// floating-point samples are spooled to an unnamed temporary file while
-// their integrated loudness (ITU-R BS.1770, gated) is measured; then they
+// floating-point samples are spooled (SampleSpool) while their integrated
+// loudness (ITU-R BS.1770, gated) is measured; then they
 // are read back, scaled to the target and passed through a look-ahead peak
 // limiter so that no sample exceeds the ceiling.
 //
@@ -51,7 +52,7 @@ class LoudnessNormalizer {
   LoudnessNormalizer(const LoudnessNormalizer&) = delete;
   LoudnessNormalizer& operator=(const LoudnessNormalizer&) = delete;
 
-  // False when the temporary file cannot be made.
+  // False when the meter cannot be made.
   bool Open();
   // One block of the render, a channel each. False once the measure or the
   // spool has failed (possibly for an earlier block).
@@ -68,11 +69,11 @@ class LoudnessNormalizer {
 
   // The dB by which a volume setting moves the target.
   static double VolumeOffsetDb(int volumePercent);
+  // Replaces the number of samples the spool holds in memory (tests); 0
+  // restores the default.
+  static void OverrideMemorySamples(size_t samples);
 
  private:
-  struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
   struct StateDeleter {
     void operator()(ebur128_state* s) const;
   };
@@ -86,7 +87,7 @@ class LoudnessNormalizer {
 
   uint32_t rate_;
   int volumePercent_;
-  std::unique_ptr<std::FILE, FileCloser> spool_;
+  std::unique_ptr<SampleSpool> spool_;
   std::unique_ptr<ebur128_state, StateDeleter> meter_;
   uint64_t frames_ = 0;
   // Written by the worker only while it runs.

@@ -1,15 +1,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "platform/ScriptedHost.h"
+#include "renderer/AccompanimentRenderer.h"
 #include "renderer/CConfigDlg.h"
-#include "renderer/ConversionCommand.h"
-#include "renderer/SynthComponent.h"
 #include "renderer/CTunepressDlg.h"
+#include "renderer/ConversionCommand.h"
 #include "support/platform/TempFolder.h"
 #include "support/renderer/RenderProbe.h"
 #include "support/renderer/SmfBuilder.h"
@@ -46,6 +48,15 @@ class TunepressDlgTest : public ::testing::Test {
     std::string path = dir.File(name);
     SmfBuilder::WriteFile(path, bytes);
     return path;
+  }
+  // Every name in the folder, hidden ones too, in order.
+  Strings Listing() const {
+    Strings names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
   }
   // The settings the renderer finds in the current folder.
   void StoreSettings(const TunepressSettings& s) {
@@ -84,7 +95,7 @@ TEST_F(TunepressDlgTest, WithTheMarkerSettingsComeFromTheCurrentFolderAndTempMid
   EXPECT_EQ(dlg.SettingsPath(), dir.File("fc_setup.ini"));
   EXPECT_EQ(dlg.Settings().volume, 33);
   EXPECT_EQ(dlg.WorkFolder(), dir.File("song"));
-  EXPECT_TRUE(dlg.MoviesReady());
+  EXPECT_TRUE(dlg.SynthesizerReady());
   EXPECT_TRUE(dlg.StartMessagePending());
   EXPECT_TRUE(host.Messages().empty());
 }
@@ -113,7 +124,7 @@ TEST_F(TunepressDlgTest, AnyOtherThirdArgumentIsTheWorkingFolderOfSettingsAndTem
   EXPECT_TRUE(host.Records().empty());
 }
 
-TEST_F(TunepressDlgTest, TheCommandLineRendersA44100HzStereoWavOfTheSongsLengthAndKeepsTheAiff) {
+TEST_F(TunepressDlgTest, TheCommandLineRendersA44100HzStereoWavOfTheSongsLengthAndNothingElse) {
   const std::string midi = Song("a.mid", ChordSong({0, 1}));
   CTunepressDlg dlg({midi, dir.File("out.wav"), "crx"});
   dlg.SetSaveSettingsOnExit(false);
@@ -132,11 +143,11 @@ TEST_F(TunepressDlgTest, TheCommandLineRendersA44100HzStereoWavOfTheSongsLengthA
   EXPECT_EQ(wav->channels, 2);
   EXPECT_EQ(wav->bitsPerSample, 16);
   EXPECT_GT(wav->Seconds(), 2.0);
-  EXPECT_LT(wav->Seconds(), 2.0 + SynthComponent::kMaxReleaseTailSeconds + 0.2);
+  EXPECT_LT(wav->Seconds(), 2.0 + AccompanimentRenderer::kMaxReleaseTailSeconds + 0.2);
   EXPECT_GT(wav->Peak(), 0.01);
   EXPECT_LT(wav->Peak(), 1.0);
-  EXPECT_EQ(FileExists(dir.File("out.aiff")), 1);
-  EXPECT_EQ(FileExists(dir.File("temp.mid")), 0);
+  // The song is prepared in memory and written once, as the WAV file.
+  EXPECT_EQ(Listing(), (Strings{"a.mid", "out.wav"}));
 
   const std::string f = "'" + dir.File("out.wav") + "'";
   test::CommandOutput sox =
@@ -193,15 +204,15 @@ TEST_F(TunepressDlgTest, TheVolumeSettingLowersTheLevel) {
 
 TEST_F(TunepressDlgTest, WithoutASoundFontStartUpSaysSoAndEveryConversionFails) {
   test::ScopedSoundFont none(nullptr);
-  SynthComponent::OverrideSoundFontFolder(dir.File("none"));
+  MidiSynthesizer::OverrideSoundFontFolder(dir.File("none"));
   const std::string midi = Song("a.mid", ChordSong({0}));
   test::WriteFileBytes(dir.File("out.wav"), "an old render");
   {
     CTunepressDlg dlg({midi, dir.File("out.wav"), "crx"});
     dlg.SetSaveSettingsOnExit(false);
     dlg.OnInitDialog();
-    SynthComponent::OverrideSoundFontFolder("");
-    EXPECT_FALSE(dlg.MoviesReady());
+    MidiSynthesizer::OverrideSoundFontFolder("");
+    EXPECT_FALSE(dlg.SynthesizerReady());
     dlg.OnStartMessage();
     EXPECT_TRUE(dlg.QuitPosted());
   }
@@ -214,8 +225,9 @@ TEST_F(TunepressDlgTest, WithoutASoundFontStartUpSaysSoAndEveryConversionFails) 
   EXPECT_EQ(FileExists(dir.File("temp.mid")), 0);
 }
 
-TEST_F(TunepressDlgTest, AMidiThatCannotBeReadLeavesNoStalePreparedFileOrWavToRender) {
-  test::WriteFileBytes(dir.File("temp.mid"), test::ReadFileBytes(Song("old.mid", ChordSong({0}))));
+TEST_F(TunepressDlgTest, AMidiThatCannotBeReadLeavesNoWavAndOtherFilesAlone) {
+  // A file of the user's that happens to bear the old prepared file's name.
+  const std::string other = test::ReadFileBytes(Song("temp.mid", ChordSong({0})));
   test::WriteFileBytes(dir.File("out.wav"), "an old render");
   CTunepressDlg dlg({dir.File("missing.mid"), dir.File("out.wav"), "crx"});
   dlg.SetSaveSettingsOnExit(false);
@@ -226,23 +238,34 @@ TEST_F(TunepressDlgTest, AMidiThatCannotBeReadLeavesNoStalePreparedFileOrWavToRe
   EXPECT_EQ(m[m.size() - 2], "エラー発生");
   EXPECT_EQ(m.back(), "変換に失敗しました。");
   EXPECT_EQ(FileExists(dir.File("out.wav")), 0);
-  EXPECT_EQ(FileExists(dir.File("temp.mid")), 0);
+  EXPECT_EQ(test::ReadFileBytes(dir.File("temp.mid")), other);
 }
 
-TEST_F(TunepressDlgTest, ASongLongerThanTheRenderLimitFailsAndLeavesNeitherAiffNorWav) {
+TEST_F(TunepressDlgTest, AFailedRenderLeavesNoWavNorAnyPartOfOne) {
   SmfBuilder b;
   int t = b.AddTrack();
   b.Tempo(t, 0, 500000).Note(t, 0, 0, 60, 100, 480).EndAt(t, 480 * 2 * 10);  // ten seconds
   const std::string midi = Song("long.mid", b.Format0());
-  SynthComponent::OverrideMaxRenderSeconds(3);
+  test::WriteFileBytes(dir.File("long.wav"), "an old render");
+  AccompanimentRenderer::OverrideMaxRenderSeconds(3);
   CTunepressDlg dlg({midi, dir.File("long.wav"), "crx"});
   dlg.SetSaveSettingsOnExit(false);
   dlg.OnInitDialog();
   dlg.OnStartMessage();
-  SynthComponent::OverrideMaxRenderSeconds(0);
+  AccompanimentRenderer::OverrideMaxRenderSeconds(0);
   EXPECT_EQ(host.Messages(), Strings{"変換に失敗しました。"});
-  EXPECT_EQ(FileExists(dir.File("long.aiff")), 0);
-  EXPECT_EQ(FileExists(dir.File("long.wav")), 0);
+  EXPECT_EQ(Listing(), Strings{"long.mid"});
+
+  // A WAV that cannot be written says why.
+  host.Clear();
+  const std::string lost = dir.File("gone/long.wav");
+  CTunepressDlg again({midi, lost, "crx"});
+  again.SetSaveSettingsOnExit(false);
+  again.OnInitDialog();
+  again.OnStartMessage();
+  EXPECT_EQ(host.Messages(), (Strings{"cannot write " + lost + ": No such file or directory",
+                                      "変換に失敗しました。"}));
+  EXPECT_EQ(Listing(), Strings{"long.mid"});
 }
 
 TEST_F(TunepressDlgTest, ASongNamedTempMidInTheWorkingFolderIsRenderedAndKept) {

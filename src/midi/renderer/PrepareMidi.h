@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,13 +19,26 @@ inline constexpr ChannelFlags kAllChannelsOn = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 
 // Reads the MIDI file at midiPath, scales its channel volumes by
 // volumePercent / 100, leaves out the switched-off channels (whole tracks of a
-// format 1 file), puts leadInBeats blank beats in front and writes the result
-// to preparedPath. Messages go through the user-interface services. True when
+// format 1 file), puts leadInBeats blank beats in front and returns the
+// bytes of the prepared file. Messages are reported as diagnostics. Nothing
+// when the file could not be read or the prepared song could not be built.
+std::optional<std::vector<uint8_t>> PrepareMidiFile(const std::string& midiPath,
+                                                    int32_t volumePercent,
+                                                    const ChannelFlags& channels,
+                                                    int32_t leadInBeats);
+
+// The same for a file image already in memory.
+std::optional<std::vector<uint8_t>> PrepareMidiBytes(std::span<const uint8_t> image,
+                                                     int32_t volumePercent,
+                                                     const ChannelFlags& channels,
+                                                     int32_t leadInBeats);
+
+// PrepareMidiFile, with the result written to preparedPath. True when
 // preparedPath was written.
 bool PrepareMidi(const std::string& midiPath, const std::string& preparedPath,
                  int32_t volumePercent, const ChannelFlags& channels, int32_t leadInBeats);
 
-// The same for a file image already in memory.
+// PrepareMidiBytes, with the result written to preparedPath.
 bool PrepareMidiImage(std::vector<uint8_t> image, const std::string& preparedPath,
                       int32_t volumePercent, const ChannelFlags& channels, int32_t leadInBeats);
 
