@@ -33,7 +33,6 @@ inline constexpr int kFormEvents = 1;  // event list, NoteOn and NoteOff separat
 inline constexpr int kFormNotes = 2;   // NoteOn/NoteOff pairs merged into Note events
 
 // Tempo assumed where a track has none at its start (100 quarters a minute).
-// A tempo of 0 becomes kStandardTempo.
 inline constexpr int kDefaultInitialTempo = 600000;
 
 // One chunk and its events.
@@ -99,7 +98,7 @@ class MidiTrackData {
   // Puts the event after the last one. A full table shows MDTK 0x0D000006
   // and takes nothing (false).
   bool Append(MidiEvent event);
-  // Meta 0x51; a tempo of 0 shows MDTK 0x0D000015 and 500,000 is used.
+  // Meta 0x51; a tempo of 0 shows MDTK 0x0D000015 and kStandardTempo is used.
   void AppendTempo(int microsecondsPerQuarter);
   // Meta 0x58 with the bytes 04 02 12 08, value 1026.
   void AppendTimeSignature();
