@@ -52,10 +52,7 @@ std::vector<uint8_t> MakeChunk() {
 }
 
 struct Quiet {
-  Quiet() {
-    SetUi(&host);
-    MidiTrackData::SetPauseInterval(0);
-  }
+  Quiet() { SetUi(&host); }
   ScriptedHost host;
 };
 
@@ -67,7 +64,6 @@ const std::vector<uint8_t>& Chunk() {
 
 void Load(MidiTrackData& track) {
   track.SetChunk(Chunk());
-  MidiTrackData::SetRunningStatus(0);
   track.Parse();
 }
 

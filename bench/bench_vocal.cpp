@@ -46,7 +46,6 @@ std::vector<crx::VocalNote> SongRecords() {
 void BM_WriteVocalMidi2048(benchmark::State& state) {
   SilentHost host;
   crx::ScopedUi scope(host);
-  crx::MidiTrackData::SetPauseInterval(0);
   const std::vector<crx::VocalNote> notes = SongRecords();
   crx::MidiTrackData main;
   main.SetForm(crx::kFormNotes);

@@ -12,10 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // the operations; the rest is the chunk.
   const uint8_t control = data[0];
   std::span<const uint8_t> image(data + 1, size - 1);
-  MidiTrackData::SetRunningStatus(control & 0x80 ? 0x90 | (control & 0x0F) : 0);
-  MidiTrackData::SetPauseInterval(0);
+  MidiParseState reading;
+  reading.SetRunningStatus(control & 0x80 ? 0x90 | (control & 0x0F) : 0);
   const size_t capacity = (control & 0x40) ? 4096 : kMidiChunkCapacity;
-  auto track = MidiTrackData::FromChunk(image, image.size(), 0, capacity, 0);
+  auto track = MidiTrackData::FromChunk(image, image.size(), 0, capacity, reading);
   track->PairNotes();
   if (control & 0x20) track->KeepTopNotes(control & 0x10 ? kNoChannel : 0);
   track->Transpose(-1, (control & 0x0F) - 8);

@@ -9,7 +9,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace crx;
-  MidiTrackData::SetRunningStatus(0);
   MidiFormat0Data song;
   song.LoadImage(std::span<const uint8_t>(data, size));
   const int header = song.ReadHeader();

@@ -10,7 +10,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace crx;
   if (size < 1) return 0;
-  MidiTrackData::SetRunningStatus(0);
   MidiFormat1Data file(480, 65536);
   file.LoadImage(std::span<const uint8_t>(data + 1, size - 1));
   file.SetPosition(14);

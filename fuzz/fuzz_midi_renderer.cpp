@@ -46,8 +46,6 @@ void Prepare1(const std::vector<uint8_t>& image, int32_t percent, int off, int32
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > renderer::kRendererImageCapacity) size = renderer::kRendererImageCapacity;
   std::vector<uint8_t> image(data, data + size);
-  MidiTrackData::SetRunningStatus(0);
-  MidiTrackData::SetPauseInterval(0);
   // The settings come from the last bytes, so that every file is tried with
   // several of them.
   const int32_t percent = size > 0 ? data[size - 1] * 2 : 70;

@@ -6,8 +6,8 @@
 #include <span>
 #include <string_view>
 
+#include "midi/TempoMap.h"
 #include "singer/CSequenceText.h"
-#include "singer/CTempoMap.h"
 #include "singer/CVocalMidiReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   crx::CVocalMidiReader::Result r = crx::CVocalMidiReader::FromBytes(bytes);
   if (r.error.empty()) {
     if (r.sequence.notes.empty()) std::abort();
-    crx::CTempoMap map(r.sequence.tempos, r.sequence.division);
+    crx::TempoMap map(r.sequence.tempos, r.sequence.division);
     double last = 0;
     for (const crx::SungNote& n : r.sequence.notes) {
       if (n.noteNumber < 0 || n.noteNumber > 127 || n.length <= 0) std::abort();

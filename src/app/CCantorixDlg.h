@@ -14,6 +14,7 @@
 #include "app/VocalPipeline.h"
 #include "foundation/AppSettings.h"
 #include "foundation/CConfigControl.h"
+#include "foundation/StandardTempo.h"
 #include "lyrics/CVocaloid.h"
 #include "platform/DialogModel.h"
 
@@ -94,7 +95,7 @@ class CCantorixDlg : public DialogModel {
   static constexpr size_t kStatusReadLimit = 255;
 
   // The first tempo before any song was loaded: the MIDI default.
-  static constexpr int kDefaultFirstTempo = 500000;
+  static constexpr int kDefaultFirstTempo = kStandardTempo;
   static constexpr int kMelodyChannel = 0;
   // Left out of the accompaniment with the melody (MIDI channel 11).
   static constexpr int kRhythmChannel = 10;

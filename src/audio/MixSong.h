@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "audio/MixSettings.h"
+#include "foundation/StandardTempo.h"
 
 namespace crx {
 
@@ -14,7 +15,7 @@ inline constexpr std::string_view kLeadInFreeVoiceProgram = "Lumivoce";
 inline constexpr std::string_view kTemporaryWavSuffix = "_tmp.wav";
 // 16 quarter notes of the song's first tempo, in microseconds per quarter.
 inline constexpr uint32_t kLeadInQuarterNotes = 16;
-inline constexpr uint32_t kDefaultFirstTempo = 500000;
+inline constexpr uint32_t kDefaultFirstTempo = kStandardTempo;
 inline constexpr uint32_t kMaxTempo = 0xFFFFFF;
 // Frames the mix reads, processes and writes at once.
 inline constexpr size_t kMixBlockFrames = 16384;

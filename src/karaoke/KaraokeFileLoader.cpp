@@ -85,8 +85,8 @@ bool IsXfVersion(const MidiEvent& ev) {
 // real length first, so that what the file holds of it is still read.
 std::unique_ptr<MidiTrackData> ReadChunk(std::span<const uint8_t> bytes, const MidiChunkList& list,
                                          const MidiChunkList::Chunk& chunk) {
-  // Running status does not carry from one track into the next.
-  MidiTrackData::SetRunningStatus(0);
+  // Running status does not carry from one track into the next: each chunk
+  // is read on its own.
   std::span<const uint8_t> whole = list.ChunkBytes(bytes, chunk);
   std::vector<uint8_t> mended;
   if (chunk.cut) {
@@ -97,9 +97,7 @@ std::unique_ptr<MidiTrackData> ReadChunk(std::span<const uint8_t> bytes, const M
     mended = out.Take();
     whole = mended;
   }
-  auto track = MidiTrackData::FromChunk(whole, whole.size(), 0, kMidiLargeChunkCapacity, kNoPause);
-  MidiTrackData::SetRunningStatus(0);
-  return track;
+  return MidiTrackData::FromChunk(whole, whole.size(), 0, kMidiLargeChunkCapacity, kNoPause);
 }
 
 using EventTest = bool (*)(const MidiEvent&);

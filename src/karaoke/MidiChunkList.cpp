@@ -4,14 +4,13 @@
 #include <array>
 #include <string_view>
 
-#include "foundation/ByteReader.h"
 #include "midi/MidiBytes.h"
-#include "midi/MidiFormat0Data.h"
+#include "midi/MidiChunkReader.h"
+#include "midi/MidiHeader.h"
 
 namespace crx {
 namespace {
 
-constexpr uint32_t kMinHeaderLength = 6;
 constexpr char kFirstIdCharacter = 0x20;
 constexpr char kLastIdCharacter = 0x7E;
 // More track chunks than this are no song; the rest of the file is left.
@@ -28,44 +27,28 @@ bool IsChunkId(std::string_view id) {
 }  // namespace
 
 std::optional<MidiChunkList> MidiChunkList::Scan(std::span<const uint8_t> bytes) {
-  size_t start = 0;
-  if (!HasMidiHeaderAt(bytes, bytes.size(), 0)) {
-    if (!HasMidiHeaderAt(bytes, bytes.size(), kMacBinaryHeaderSize)) return std::nullopt;
-    start = kMacBinaryHeaderSize;
-  }
-  ByteReader in(bytes);
+  const std::optional<MidiHeader> header = MidiHeader::Read(bytes);
+  if (!header || !header->Complete()) return std::nullopt;
   MidiChunkList list;
-  std::string id;
-  uint16_t format = 0;
-  uint16_t tracks = 0;
-  uint16_t division = 0;
-  if (!in.Seek(start) || !ReadChunkHeader(in, id, list.headerLength_) ||
-      list.headerLength_ < kMinHeaderLength || !in.U16BE(format) || !in.U16BE(tracks) ||
-      !in.U16BE(division)) {
-    return std::nullopt;
-  }
-  list.format_ = format;
-  list.declaredTracks_ = tracks;
-  list.division_ = division;
-  if (!in.Seek(start + kChunkHeaderSize) || !in.Skip(list.headerLength_)) return list;
+  list.format_ = *header->Format();
+  list.declaredTracks_ = *header->Tracks();
+  list.division_ = *header->Division();
+  list.headerLength_ = header->Length();
 
-  while (in.Remaining() >= kChunkHeaderSize && list.chunks_.size() < kMaxChunks) {
+  MidiChunkReader chunks(bytes, header->End());
+  while (list.chunks_.size() < kMaxChunks) {
+    std::optional<MidiChunkReader::Chunk> next = chunks.Next();
+    if (!next || !IsChunkId(next->id)) break;
     Chunk chunk;
-    chunk.offset = in.Position();
-    uint32_t length = 0;
-    if (!ReadChunkHeader(in, chunk.id, length) || !IsChunkId(chunk.id)) break;
-    if (length > in.Remaining()) {
-      // Only a track cut short is worth its remaining bytes; a huge length
-      // from anything else is padding taken for a chunk.
-      if (chunk.id != kTrackChunkId && chunk.id != kXfLyricId) break;
-      chunk.cut = true;
-      chunk.bodySize = in.Remaining();
-      list.chunks_.push_back(std::move(chunk));
-      break;
-    }
-    chunk.bodySize = length;
-    in.Skip(length);
+    chunk.id = std::move(next->id);
+    chunk.offset = next->offset;
+    chunk.bodySize = next->body.size();
+    chunk.cut = next->Cut();
+    // Only a track cut short is worth its remaining bytes; a huge length
+    // from anything else is padding taken for a chunk.
+    if (chunk.cut && chunk.id != kTrackChunkId && chunk.id != kXfLyricId) break;
     list.chunks_.push_back(std::move(chunk));
+    if (list.chunks_.back().cut) break;
   }
   return list;
 }
@@ -79,7 +62,7 @@ std::span<const uint8_t> MidiChunkList::ChunkBytes(std::span<const uint8_t> byte
 
 bool MidiChunkList::IsXfLayout() const {
   constexpr std::array<std::string_view, 3> kOrder = {kTrackChunkId, kXfInfoId, kXfLyricId};
-  if (format_ != 0 || declaredTracks_ != 1 || headerLength_ != kMinHeaderLength ||
+  if (format_ != 0 || declaredTracks_ != 1 || headerLength_ != kHeaderChunkLength ||
       chunks_.size() < kOrder.size()) {
     return false;
   }

@@ -85,8 +85,9 @@ int XfKaraokeData::Read() {
   if (ReadHeader() == 0) return 0;
 
   size_t pos = position_;
+  MidiParseState state(kNoPause);  // the chunks are one reading
   if (ChunkIdAt(pos) == kMainId) {
-    SetTrack(MidiTrackData::FromChunk(ImageBytes(), imageSize_, pos, kMidiChunkCapacity, kNoPause));
+    SetTrack(MidiTrackData::FromChunk(ImageBytes(), imageSize_, pos, kMidiChunkCapacity, state));
     Track().PairNotes();
     // A chunk cut short has lost its end of track (the library reported the
     // cut); one is put back so that the song can still be written.
@@ -100,8 +101,7 @@ int XfKaraokeData::Read() {
     Reporter().Report(kNotKaraoke);
     return 0;
   }
-  xfihTrack_ =
-      MidiTrackData::FromChunk(ImageBytes(), imageSize_, pos, kMidiChunkCapacity, kNoPause);
+  xfihTrack_ = MidiTrackData::FromChunk(ImageBytes(), imageSize_, pos, kMidiChunkCapacity, state);
   const size_t infoLength = xfihTrack_->ChunkLength();
   if (infoLength == 0) {
     // The chunk runs past the file: there is no information header to carry.
@@ -117,7 +117,7 @@ int XfKaraokeData::Read() {
     Reporter().Report(kNotKaraoke);
     return 1;
   }
-  lyrics_ = MidiTrackData::FromChunk(ImageBytes(), imageSize_, pos, kMidiChunkCapacity, kNoPause);
+  lyrics_ = MidiTrackData::FromChunk(ImageBytes(), imageSize_, pos, kMidiChunkCapacity, state);
   if (lyrics_->ChunkLength() > 0) lyrics_->EnsureEndOfTrack();
   position_ = pos + lyrics_->ChunkLength();
   return 1;

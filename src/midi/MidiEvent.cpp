@@ -104,9 +104,4 @@ void MidiEvent::SetDataLength(int length) {
   dataLength_ = length;
 }
 
-void MidiEvent::ClearData() {
-  data_.clear();
-  dataLength_ = 0;
-}
-
 }  // namespace crx

@@ -93,8 +93,6 @@ class MidiEvent {
   void SetDataLength(int length);
   // The whole buffer (data length + at least 8 spare bytes), for readers.
   std::span<const uint8_t> Buffer() const { return data_; }
-  // Drops the data.
-  void ClearData();
 
   bool IsMeta(int type) const { return kind == MidiKind::Meta && subtype == type; }
   bool IsEndOfTrack() const { return IsMeta(kMetaEndOfTrack); }

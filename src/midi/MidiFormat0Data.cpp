@@ -1,12 +1,13 @@
 #include "midi/MidiFormat0Data.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
-#include "foundation/ByteReader.h"
 #include "foundation/ByteWriter.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/GeneralError.h"
+#include "midi/MidiHeader.h"
 #include "midi/MidiMessages.h"
 
 namespace crx {
@@ -75,27 +76,26 @@ int MidiFormat0Data::ReadHeader() {
     M0dtError(kM0dtNotMidi);
     return 0;
   }
-  ByteReader in(ImageBytes());
-  uint16_t format = 0;
-  uint16_t tracks = 0;
-  uint16_t division = 0;
-  if (!in.Skip(kChunkHeaderSize) || !in.U16BE(format)) {
+  const std::optional<MidiHeader> header = MidiHeader::Read(ImageBytes());
+  if (!header || !header->Format()) {
     M0dtError(kM0dtNotMidi);
     return 0;
   }
-  if (format != kFormat0) {
+  if (*header->Format() != kFormat0) {
     M0dtError(kM0dtNotFormat0);
     return 0;
   }
-  if (!in.U16BE(tracks) || tracks != kOneTrack) {
+  if (header->Tracks() != kOneTrack) {
     M0dtError(kM0dtTrackCount);
     return 0;
   }
-  if (!in.U16BE(division)) {
+  if (!header->Division()) {
     M0dtError(kM0dtNotMidi);
     return 0;
   }
-  division_ = division;
+  division_ = *header->Division();
+  // The track follows a header of the standard length, whatever its length
+  // field says.
   position_ = kMidiHeaderSize;
   return 1;
 }

@@ -10,7 +10,6 @@
 #include "midi/MidiBytes.h"
 #include "midi/MidiFormat0Data.h"
 #include "midi/MidiMessages.h"
-#include "platform/Process.h"
 
 namespace crx {
 
@@ -31,7 +30,12 @@ MidiTrackData* MidiFormat1Data::AddTrack(size_t capacity) {
   }
   auto& slot = tracks_[static_cast<size_t>(trackCount_++)];
   slot = std::make_unique<MidiTrackData>(capacity);
+  slot->SetPauseInterval(pauseInterval_);
   return slot.get();
+}
+
+void MidiFormat1Data::SetPauseInterval(int milliseconds) {
+  pauseInterval_ = std::max(milliseconds, 0);
 }
 
 void MidiFormat1Data::SetTrackCount(int count) {
@@ -113,15 +117,17 @@ int MidiFormat1Data::Save(const std::string& path) {
 }
 
 void MidiFormat1Data::SplitAllNotes() {
+  const MidiParseState pauses(pauseInterval_);
   for (int i = 0; i < trackCount_; ++i) {
-    MidiTrackData::PauseBeforeTrack();
+    pauses.PauseBeforeTrack();
     if (MidiTrackData* t = Track(i)) t->SplitNotes();
   }
 }
 
 void MidiFormat1Data::PairAllNotes() {
+  const MidiParseState pauses(pauseInterval_);
   for (int i = 0; i < trackCount_; ++i) {
-    MidiTrackData::PauseBeforeTrack();
+    pauses.PauseBeforeTrack();
     if (MidiTrackData* t = Track(i)) t->PairNotes();
   }
 }
@@ -153,10 +159,11 @@ void MidiFormat1Data::SplitImage() {
   }
   size_t position = position_;
   int found = 0;
+  // The tracks of the image are one reading: the running status carries on.
+  MidiParseState state(pauseInterval_);
   for (int i = 0; i < trackCount_; ++i) {
     if (position >= imageSize_) break;
-    auto track = MidiTrackData::FromChunk(image_, imageSize_, position, capacity_,
-                                          MidiTrackData::PauseInterval());
+    auto track = MidiTrackData::FromChunk(image_, imageSize_, position, capacity_, state);
     const size_t length = track->ChunkLength();
     if (length == 0) break;  // a broken chunk (reported): nothing after it is found
     tracks_[static_cast<size_t>(i)] = std::move(track);

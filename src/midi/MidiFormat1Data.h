@@ -49,6 +49,10 @@ class MidiFormat1Data {
   void SetForm(int form) { form_ = form; }
   int Division() const { return division_; }
   void SetDivision(int division) { division_ = division; }
+  // Milliseconds slept before each track while the forms change, and given
+  // to the tracks this file adds or reads (0: no pauses).
+  int PauseInterval() const { return pauseInterval_; }
+  void SetPauseInterval(int milliseconds);
   int TrackCount() const { return trackCount_; }
   void SetTrackCount(int count);
   // The track in a slot (null for a cleared slot or an index out of range).
@@ -87,6 +91,7 @@ class MidiFormat1Data {
   int division_;
   int form_ = kFormNotes;
   int trackCount_ = 0;
+  int pauseInterval_ = 0;
   std::vector<uint8_t> image_;
   std::vector<std::unique_ptr<MidiTrackData>> tracks_;  // kMaxFormat1Tracks slots
 };

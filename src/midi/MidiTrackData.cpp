@@ -4,14 +4,10 @@
 
 #include "midi/ExclusiveClass.h"
 #include "midi/MidiMessages.h"
-#include "platform/Process.h"
 
 namespace crx {
 
 namespace {
-
-int g_pauseInterval = 0;
-int g_runningStatus = 0;
 
 constexpr size_t kEventsPerCapacityByte = 3;
 // Events of this many data bytes or more are reported when the track goes.
@@ -61,21 +57,12 @@ void MidiTrackData::EnsureEndOfTrack() {
   if (events_.empty() || !events_.back().IsEndOfTrack()) AppendEndOfTrack(0);
 }
 
-// --- Process-wide state ---
-
 void MidiTrackData::SetPauseInterval(int milliseconds) {
-  g_pauseInterval = std::max(milliseconds, 0);
-}
-int MidiTrackData::PauseInterval() { return g_pauseInterval; }
-int MidiTrackData::RunningStatus() { return g_runningStatus; }
-void MidiTrackData::SetRunningStatus(int status) { g_runningStatus = status; }
-
-void MidiTrackData::PauseBeforeTrack() {
-  if (g_pauseInterval > 0) SleepMs(g_pauseInterval);
+  pauseInterval_ = std::max(milliseconds, 0);
 }
 
 void MidiTrackData::Pause(int counter, int every) const {
-  if (g_pauseInterval > 0 && counter > 0 && counter % every == 0) SleepMs(g_pauseInterval);
+  PauseEvery(pauseInterval_, counter, every);
 }
 
 }  // namespace crx

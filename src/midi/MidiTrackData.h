@@ -7,8 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/StandardTempo.h"
 #include "midi/MidiBytes.h"
 #include "midi/MidiEvent.h"
+#include "midi/MidiParseState.h"
 
 namespace crx {
 
@@ -32,8 +34,6 @@ inline constexpr int kFormNotes = 2;   // NoteOn/NoteOff pairs merged into Note 
 
 // Tempo assumed where a track has none at its start (100 quarters a minute).
 inline constexpr int kDefaultInitialTempo = 600000;
-// Tempo put in place of a tempo of 0.
-inline constexpr int kFallbackTempo = 500000;
 
 // One chunk and its events.
 class MidiTrackData {
@@ -49,15 +49,22 @@ class MidiTrackData {
   MidiTrackData& operator=(const MidiTrackData&) = delete;
 
   // Takes the chunk at startOffset of the first imageSize bytes of image into
-  // a new track and parses it (form 1). Re-arms the once-only warnings and
-  // sets the process-wide pause interval. An identifier other than "MTrk",
-  // "XFKM" or "XFIH" (MDTK 0x0D000007) or a chunk past the image (MDTK
-  // 0x0D000001) leaves the track empty with chunk length 0.
+  // a new track and parses it (form 1) under the reading's state, which it
+  // leaves with the running status the chunk ends under; the track keeps the
+  // state's pause interval. Re-arms the once-only warnings. An identifier
+  // other than "MTrk", "XFKM" or "XFIH" (MDTK 0x0D000007) or a chunk past the
+  // image (MDTK 0x0D000001) leaves the track empty with chunk length 0.
+  static std::unique_ptr<MidiTrackData> FromChunk(std::span<const uint8_t> image, size_t imageSize,
+                                                  size_t startOffset, size_t capacity,
+                                                  MidiParseState& state);
+  // The same as a reading of its own: no running status at the start.
   static std::unique_ptr<MidiTrackData> FromChunk(std::span<const uint8_t> image, size_t imageSize,
                                                   size_t startOffset, size_t capacity,
                                                   int pauseInterval);
 
-  // Parses the chunk bytes into events (form 1), replacing any events.
+  // Parses the chunk bytes into events (form 1), replacing any events: under
+  // the reading's state, or as a reading of its own.
+  void Parse(MidiParseState& state);
   void Parse();
   // Writes the events (form 1) into the chunk bytes under the identifier
   // ("MTrk" or "XFKM"); form 0 on success.
@@ -91,7 +98,7 @@ class MidiTrackData {
   // Puts the event after the last one. A full table shows MDTK 0x0D000006
   // and takes nothing (false).
   bool Append(MidiEvent event);
-  // Meta 0x51; a tempo of 0 shows MDTK 0x0D000015 and 500,000 is used.
+  // Meta 0x51; a tempo of 0 shows MDTK 0x0D000015 and kStandardTempo is used.
   void AppendTempo(int microsecondsPerQuarter);
   // Meta 0x58 with the bytes 04 02 12 08, value 1026.
   void AppendTimeSignature();
@@ -138,19 +145,13 @@ class MidiTrackData {
   // 0 when a reset is not followed by a master volume before the first note.
   int CheckResetVolume() const;
 
-  // --- Process-wide state ---
   // Milliseconds slept every 300 events while parsing or pairing and every
-  // 200 while serialising (0: no pauses).
-  static void SetPauseInterval(int milliseconds);
-  static int PauseInterval();
-  // Sleeps the pause interval once (between the tracks of a file).
-  static void PauseBeforeTrack();
-  // The last channel status byte decoded by any parse (0: none).
-  static int RunningStatus();
-  static void SetRunningStatus(int status);
+  // 200 while serialising (0: no pauses; a negative value counts as 0).
+  void SetPauseInterval(int milliseconds);
+  int PauseInterval() const { return pauseInterval_; }
 
  private:
-  bool ParseEvent(ByteReader& in);
+  bool ParseEvent(ByteReader& in, MidiParseState& state);
   bool ParseChannelMessage(ByteReader& in, int status, MidiEvent& ev);
   bool ParseSysEx(ByteReader& in, MidiEvent& ev);
   bool ParseSysExEscape(ByteReader& in, MidiEvent& ev);
@@ -166,6 +167,7 @@ class MidiTrackData {
   size_t chunkLength_ = 0;
   size_t position_ = 0;
   int form_ = kFormNew;
+  int pauseInterval_ = 0;
   bool undefinedShown_ = false;  // one undefined-event message per parse
   std::vector<uint8_t> chunk_;
   std::vector<MidiEvent> events_;

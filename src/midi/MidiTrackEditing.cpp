@@ -69,7 +69,7 @@ bool MidiTrackData::Append(MidiEvent event) {
 void MidiTrackData::AppendTempo(int microsecondsPerQuarter) {
   if (microsecondsPerQuarter == 0) {
     MdtkError(kMdtkAppendTempo);
-    microsecondsPerQuarter = kFallbackTempo;
+    microsecondsPerQuarter = kStandardTempo;
   }
   MidiEvent ev;
   ev.kind = MidiKind::Meta;

@@ -42,7 +42,7 @@ void StoreTempo(std::span<const uint8_t> body, MidiEvent& ev) {
   for (size_t i = 0; i < std::min<size_t>(body.size(), 3); ++i) tempo = tempo << 8 | body[i];
   if (tempo == 0) {
     MdtkError(kMdtkBadTempo);
-    tempo = kFallbackTempo;
+    tempo = kStandardTempo;
   }
   ev.value = tempo;
   const std::array<uint8_t, 3> bytes = {static_cast<uint8_t>(tempo >> 16),
@@ -82,15 +82,22 @@ void StoreText(std::span<const uint8_t> body, MidiEvent& ev) {
 std::unique_ptr<MidiTrackData> MidiTrackData::FromChunk(std::span<const uint8_t> image,
                                                         size_t imageSize, size_t startOffset,
                                                         size_t capacity, int pauseInterval) {
+  MidiParseState state(pauseInterval);
+  return FromChunk(image, imageSize, startOffset, capacity, state);
+}
+
+std::unique_ptr<MidiTrackData> MidiTrackData::FromChunk(std::span<const uint8_t> image,
+                                                        size_t imageSize, size_t startOffset,
+                                                        size_t capacity, MidiParseState& state) {
   auto track = std::make_unique<MidiTrackData>(capacity);
   RearmMdtkWarnings();
-  SetPauseInterval(pauseInterval);
+  track->SetPauseInterval(state.PauseInterval());
   ByteReader in(image.first(std::min(imageSize, image.size())));
   std::string id;
   if (!in.Seek(startOffset) || !in.Text(4, id) ||
       std::find(kTrackChunkIds.begin(), kTrackChunkIds.end(), id) == kTrackChunkIds.end()) {
     MdtkError(kMdtkBadChunkId);
-    track->Parse();
+    track->Parse(state);
     return track;
   }
   uint32_t length = 0;
@@ -98,17 +105,22 @@ std::unique_ptr<MidiTrackData> MidiTrackData::FromChunk(std::span<const uint8_t>
   if (in.U32BE(length)) chunkLength = kChunkHeaderSize + uint64_t{length};
   if (chunkLength == 0 || chunkLength > in.Size() - startOffset || chunkLength > track->capacity_) {
     MdtkError(kMdtkInternal);
-    track->Parse();
+    track->Parse(state);
     return track;
   }
   auto chunk = in.Data().subspan(startOffset, static_cast<size_t>(chunkLength));
   track->chunk_.assign(chunk.begin(), chunk.end());
   track->chunkLength_ = static_cast<size_t>(chunkLength);
-  track->Parse();
+  track->Parse(state);
   return track;
 }
 
 void MidiTrackData::Parse() {
+  MidiParseState state(pauseInterval_);
+  Parse(state);
+}
+
+void MidiTrackData::Parse(MidiParseState& state) {
   events_.clear();
   position_ = kChunkHeaderSize;
   undefinedShown_ = false;
@@ -117,15 +129,15 @@ void MidiTrackData::Parse() {
   if (in.Seek(position_)) {
     while (position_ < chunkLength_) {
       in.Seek(position_);
-      if (!ParseEvent(in)) break;
+      if (!ParseEvent(in, state)) break;
       position_ = in.Position();
-      Pause(++counter, kParsePauseEvery);
+      PauseEvery(state.PauseInterval(), ++counter, kParsePauseEvery);
     }
   }
   form_ = kFormEvents;
 }
 
-bool MidiTrackData::ParseEvent(ByteReader& in) {
+bool MidiTrackData::ParseEvent(ByteReader& in, MidiParseState& state) {
   if (TableFull()) {
     MdtkError(kMdtkTooManyEvents);
     return false;
@@ -145,7 +157,7 @@ bool MidiTrackData::ParseEvent(ByteReader& in) {
     in.Skip(1);
   } else {
     // Running status: the bytes here are the data of the last channel status.
-    status = RunningStatus();
+    status = state.RunningStatus();
     if (!IsChannelStatus(status)) {
       if (!undefinedShown_) MdtkError(kMdtkUndefinedEvent);
       undefinedShown_ = true;
@@ -158,7 +170,7 @@ bool MidiTrackData::ParseEvent(ByteReader& in) {
 
   if (IsChannelStatus(status)) {
     if (!ParseChannelMessage(in, status, ev)) return false;
-    SetRunningStatus(status);
+    state.SetRunningStatus(status);
   } else if (status == kStatusSysEx) {
     if (!ParseSysEx(in, ev)) return false;
   } else if (status == kStatusSysExEscape) {

@@ -10,19 +10,34 @@ constexpr int kMaxDivision = 0x7FFF;
 constexpr double kMicroseconds = 1e6;
 }  // namespace
 
-TempoMap::TempoMap(const MidiTrackData& track, int division)
+TempoMap::TempoMap(int division)
     : division_(division > 0 && division <= kMaxDivision ? division : kFallbackDivision) {
   changes_.push_back({0, 0.0, kStandardTempo});
+}
+
+TempoMap::TempoMap(const MidiTrackData& track, int division) : TempoMap(division) {
   const std::vector<int64_t> times = track.AbsoluteTimes();
   for (size_t i = 0; i < times.size(); ++i) {
     const MidiEvent& ev = track.Event(static_cast<int>(i));
-    if (!ev.IsMeta(kMetaTempo) || ev.value <= 0) continue;
-    const double at = Seconds(times[i]);
-    if (changes_.back().tick == times[i]) {
-      changes_.back().tempo = ev.value;  // the last tempo at a tick holds
-    } else {
-      changes_.push_back({times[i], at, ev.value});
-    }
+    if (ev.IsMeta(kMetaTempo)) Add(times[i], ev.value);
+  }
+}
+
+TempoMap::TempoMap(std::span<const TempoChange> tempos, int division) : TempoMap(division) {
+  std::vector<TempoChange> inOrder(tempos.begin(), tempos.end());
+  std::stable_sort(inOrder.begin(), inOrder.end(),
+                   [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
+  for (const TempoChange& t : inOrder) Add(t.tick, t.microsecondsPerQuarter);
+}
+
+// Tempos come in tick order.
+void TempoMap::Add(int64_t tick, int tempo) {
+  if (tempo <= 0) return;
+  tick = std::max<int64_t>(tick, 0);
+  if (changes_.back().tick == tick) {
+    changes_.back().tempo = tempo;  // the last tempo at a tick holds
+  } else {
+    changes_.push_back({tick, Seconds(tick), tempo});
   }
 }
 

@@ -1,10 +1,9 @@
 #include "renderer/MidiFileCheck.h"
 
-#include <string>
-
 #include "foundation/ByteReader.h"
 #include "midi/MidiBytes.h"
-#include "midi/MidiFormat0Data.h"
+#include "midi/MidiChunkReader.h"
+#include "midi/MidiHeader.h"
 
 namespace crx::renderer {
 namespace {
@@ -15,7 +14,6 @@ constexpr uint8_t kSysExStatus = 0xF0;
 constexpr uint8_t kSysExEscapeStatus = 0xF7;
 constexpr uint8_t kEndOfTrack = 0x2F;
 constexpr uint16_t kHighestFormat = 2;
-constexpr uint16_t kTimecodeDivision = 0x8000;
 
 // A variable-length quantity of at most four bytes.
 bool ReadShortVlq(ByteReader& r, uint32_t& out) {
@@ -62,34 +60,25 @@ bool TrackPlayable(std::span<const uint8_t> body) {
 }  // namespace
 
 std::optional<size_t> MidiFileCheck::HeaderOffset(std::span<const uint8_t> image) {
-  if (HasMidiHeaderAt(image, image.size(), 0)) return 0;
-  if (HasMidiHeaderAt(image, image.size(), kMacBinaryHeaderSize)) return kMacBinaryHeaderSize;
-  return std::nullopt;
+  return MidiHeader::Locate(image);
 }
 
 bool MidiFileCheck::Playable(std::span<const uint8_t> midi) {
-  ByteReader r(midi);
-  std::string id;
-  uint32_t length = 0;
-  uint16_t format = 0, tracks = 0, division = 0;
-  if (!ReadChunkHeader(r, id, length) || id != kHeaderChunkId || length < kHeaderChunkLength) {
+  const std::optional<MidiHeader> header = MidiHeader::Read(midi);
+  if (!header || header->Offset() != 0 || !header->Complete() || header->End() > midi.size()) {
     return false;
   }
-  size_t headerEnd = r.Position() + length;
-  if (!r.U16BE(format) || !r.U16BE(tracks) || !r.U16BE(division) || !r.Seek(headerEnd)) {
+  if (*header->Format() > kHighestFormat || header->Tracks() == 0 ||
+      !header->HasMetricalDivision()) {
     return false;
   }
-  if (format > kHighestFormat || tracks == 0 || division == 0 ||
-      (division & kTimecodeDivision) != 0) {
-    return false;
-  }
+  MidiChunkReader chunks(midi, header->End());
   int found = 0;
-  while (found < tracks) {
-    uint32_t size = 0;
-    std::span<const uint8_t> body;
-    if (!ReadChunkHeader(r, id, size) || !r.Bytes(size, body)) return false;
-    if (id != kTrackChunkId) continue;
-    if (!TrackPlayable(body)) return false;
+  while (found < *header->Tracks()) {
+    const std::optional<MidiChunkReader::Chunk> chunk = chunks.Next();
+    if (!chunk || chunk->Cut()) return false;
+    if (chunk->id != kTrackChunkId) continue;
+    if (!TrackPlayable(chunk->body)) return false;
     ++found;
   }
   return true;

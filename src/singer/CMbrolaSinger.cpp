@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "lyrics/CSyllableTable.h"
+#include "midi/TempoMap.h"
 #include "singer/CPhoWriter.h"
 #include "singer/CSongSinger.h"
-#include "singer/CTempoMap.h"
 #include "singer/CVibrato.h"
 
 namespace crx {
@@ -56,7 +56,7 @@ CMbrolaSinger::CMbrolaSinger(const SingerSequence& sequence, DiphoneVoice voice)
 std::vector<ScoreNote> CMbrolaSinger::Notes(const SingerSequence& sequence, DiphoneVoice voice,
                                             std::vector<std::string>& problems,
                                             std::vector<std::string>& unknown) {
-  const CTempoMap map(sequence.tempos, sequence.division);
+  const TempoMap map(sequence.tempos, sequence.division);
   const Range range = RangeOf(voice);
   std::vector<ScoreNote> notes;
   size_t clamped = 0;

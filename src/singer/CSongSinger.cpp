@@ -7,11 +7,11 @@
 #include <limits>
 
 #include "lyrics/CSyllableTable.h"
+#include "midi/TempoMap.h"
 #include "platform/TextCodec.h"
 #include "singer/CGrainStretch.h"
 #include "singer/CMbrolaSinger.h"
 #include "singer/CResampler.h"
-#include "singer/CTempoMap.h"
 #include "singer/CVibrato.h"
 
 namespace crx {
@@ -122,7 +122,7 @@ SingerVoice CSongSinger::VoiceForMelody(const SingerSequence& sequence) {
 }
 
 size_t CSongSinger::OutputLength(const SingerSequence& sequence) {
-  CTempoMap map(sequence.tempos, sequence.division);
+  const TempoMap map(sequence.tempos, sequence.division);
   return ToSamples(map.Seconds(sequence.endTick), kOutputRate);
 }
 
@@ -226,7 +226,7 @@ bool CSongSinger::SingEspeak(std::vector<float>& track, SampleSpans& sounding) {
     error_ = engine_->Error();
     return false;
   }
-  const CTempoMap map(sequence_.tempos, sequence_.division);
+  const TempoMap map(sequence_.tempos, sequence_.division);
   const size_t length = track.size();
   CVibrato vibrato(length, kRate);
 

@@ -3,24 +3,20 @@
 #include <algorithm>
 #include <charconv>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
-#include "foundation/ByteReader.h"
 #include "foundation/FileHelpers.h"
-#include "midi/MidiFormat0Data.h"
+#include "midi/MidiChunkReader.h"
+#include "midi/MidiHeader.h"
 #include "midi/MidiTrackData.h"
 #include "singer/CSequenceText.h"
 
 namespace crx {
 namespace {
 
-constexpr std::string_view kHeaderId = "MThd";
-constexpr std::string_view kTrackId = "MTrk";
 constexpr std::string_view kTextPrefix = "DM:";
-constexpr uint32_t kHeaderLength = 6;
-constexpr uint16_t kSmpteDivisionBit = 0x8000;
-constexpr int kDefaultTempo = kDefaultInitialTempo;
 constexpr const char* kNotVocalMidi = "not a vocal MIDI file: ";
 
 // "DM:nnnn:payload" into its number and payload.
@@ -63,54 +59,48 @@ std::string CVocalMidiReader::JoinText(std::span<const std::string> payloads, st
 
 CVocalMidiReader::Result CVocalMidiReader::FromBytes(std::span<const uint8_t> bytes) {
   Result result;
-  ByteReader in(bytes);
-  std::string id;
-  uint32_t length = 0;
-  uint16_t format = 0, trackCount = 0, division = 0;
-  if (!in.Text(4, id) || id != kHeaderId || !in.U32BE(length) || length < kHeaderLength ||
-      !in.U16BE(format) || !in.U16BE(trackCount) || !in.U16BE(division) ||
-      !in.Seek(8 + size_t{length})) {
+  const std::optional<MidiHeader> header = MidiHeader::Read(bytes);
+  if (!header || header->Offset() != 0 || !header->Complete() || header->End() > bytes.size()) {
     result.error = "it has no MIDI header";
     return result;
   }
-  if (format > 1 || division == 0 || (division & kSmpteDivisionBit) != 0) {
+  if (*header->Format() > 1 || !header->HasMetricalDivision()) {
     result.error = "its MIDI header is not a format 0 or 1 file with ticks per quarter note";
     return result;
   }
   SingerSequence& seq = result.sequence;
-  seq.division = division;
+  seq.division = *header->Division();
 
   std::vector<std::string> texts;
   std::vector<TempoChange> tempos;
   bool textTrackSeen = false;
-  while (in.Remaining() >= kChunkHeaderSize) {
-    const size_t start = in.Position();
-    if (!in.Text(4, id) || !in.U32BE(length)) break;
-    if (length > in.Remaining()) {
+  // The tracks are one reading, as the library reads a file it wrote.
+  MidiParseState reading;
+  MidiChunkReader chunks(bytes, header->End());
+  while (std::optional<MidiChunkReader::Chunk> chunk = chunks.Next()) {
+    if (chunk->Cut()) {
       result.error = "a track is cut short";
       return result;
     }
-    if (id == kTrackId) {
-      // Room for the chunk and for an event per two of its bytes, the
-      // shortest an event can be.
-      const size_t capacity = 2 * (kChunkHeaderSize + size_t{length});
-      std::unique_ptr<MidiTrackData> track =
-          MidiTrackData::FromChunk(bytes, bytes.size(), start, capacity, 0);
-      int64_t tick = 0;
-      std::vector<std::string> trackTexts;
-      for (const MidiEvent& e : track->Events()) {
-        tick += e.delta;
-        if (e.IsMeta(kMetaTempo)) tempos.push_back({tick, static_cast<int32_t>(e.value)});
-        if (e.IsMeta(kMetaText) && e.Text().rfind(kTextPrefix, 0) == 0)
-          trackTexts.push_back(e.Text());
-      }
-      // The first track that carries sequence text is the voice track.
-      if (!textTrackSeen && !trackTexts.empty()) {
-        texts = std::move(trackTexts);
-        textTrackSeen = true;
-      }
+    if (chunk->id != kTrackChunkId) continue;
+    // Room for the chunk and for an event per two of its bytes, the shortest
+    // an event can be.
+    const size_t capacity = 2 * chunk->Size();
+    std::unique_ptr<MidiTrackData> track =
+        MidiTrackData::FromChunk(bytes, bytes.size(), chunk->offset, capacity, reading);
+    int64_t tick = 0;
+    std::vector<std::string> trackTexts;
+    for (const MidiEvent& e : track->Events()) {
+      tick += e.delta;
+      if (e.IsMeta(kMetaTempo)) tempos.push_back({tick, static_cast<int32_t>(e.value)});
+      if (e.IsMeta(kMetaText) && e.Text().rfind(kTextPrefix, 0) == 0)
+        trackTexts.push_back(e.Text());
     }
-    in.Skip(length);
+    // The first track that carries sequence text is the voice track.
+    if (!textTrackSeen && !trackTexts.empty()) {
+      texts = std::move(trackTexts);
+      textTrackSeen = true;
+    }
   }
   if (!textTrackSeen) {
     result.error = "no sequence text (\"DM:\" text events) in any track";
@@ -133,7 +123,7 @@ CVocalMidiReader::Result CVocalMidiReader::FromBytes(std::span<const uint8_t> by
 
   std::stable_sort(tempos.begin(), tempos.end(),
                    [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
-  if (tempos.empty() || tempos.front().tick != 0) seq.tempos.push_back({0, kDefaultTempo});
+  if (tempos.empty() || tempos.front().tick != 0) seq.tempos.push_back({0, kDefaultInitialTempo});
   for (const TempoChange& t : tempos) {
     if (t.microsecondsPerQuarter <= 0) continue;
     // Of several tempos at one tick the last holds.

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "midi/TempoMap.h"
+
 namespace crx {
 
 // The vibrato of one note as its handle gives it: depth and rate on the
@@ -28,12 +30,6 @@ struct SungNote {
   std::string phonetic;
   bool hasVibrato = false;
   SungVibrato vibrato;
-};
-
-// One tempo of the conductor track: microseconds per quarter note from tick on.
-struct TempoChange {
-  int64_t tick = 0;
-  int32_t microsecondsPerQuarter = 0;
 };
 
 // What the singer sings: the notes in time order, the tempo map, the tick at

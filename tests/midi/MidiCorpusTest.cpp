@@ -36,7 +36,7 @@ TEST_F(Corpus, EveryFileReadsWithoutHarmAndWrittenTracksReadBackTheSame) {
   int tracksChecked = 0;
   for (const std::string& path : files) {
     SCOPED_TRACE(path);
-    MidiTrackData::SetRunningStatus(0);
+    MidiParseState reading;  // the file's chunks are one reading
     MidiFormat0Data song;
     if (!song.LoadFile(path)) continue;  // reported; nothing to read
     song.ReadHeader();                   // reports what is wrong; the chunks are read anyway
@@ -44,7 +44,7 @@ TEST_F(Corpus, EveryFileReadsWithoutHarmAndWrittenTracksReadBackTheSame) {
     while (position + 8 <= song.ImageSize()) {
       const size_t start = position;
       auto track = MidiTrackData::FromChunk(song.ImageBytes(), song.ImageSize(), start,
-                                            kMidiChunkCapacity, 0);
+                                            kMidiChunkCapacity, reading);
       if (track->ChunkLength() == 0) break;
       position += track->ChunkLength();
       // The editing operations on whatever the chunk held.

@@ -61,6 +61,10 @@ TEST_F(File0, WrongHeadersAreRefusedWithTheirMessages) {
        "M0DT04000004 MIDIファイルではないか、ファイルにマックバイナリがついています。"},
       {Bytes(std::string("MThd\0\0\0\6\0", 9)),
        "M0DT04000004 MIDIファイルではないか、ファイルにマックバイナリがついています。"},
+      // Cut short after the format, then after the track count.
+      {Bytes(std::string("MThd\0\0\0\6\0\0\0", 11)), "M0DT04000003 トラック数に誤りがあります。"},
+      {Bytes(std::string("MThd\0\0\0\6\0\0\0\1\1", 13)),
+       "M0DT04000004 MIDIファイルではないか、ファイルにマックバイナリがついています。"},
   };
   for (const Case& c : cases) {
     ClearMessages();

@@ -37,19 +37,29 @@ TEST_F(Parse, ChannelMessagesGetTheirFieldsAndFullStatusData) {
   EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(Parse, RunningStatusCarriesAcrossEventsMetasAndChunks) {
-  auto t = ParseTrack("00 90 3C 64 00 3E 64 00 FF 01 01 41 10 40 50 00 FF 2F 00");
+TEST_F(Parse, RunningStatusCarriesAcrossEventsMetasAndTheChunksOfOneReading) {
+  MidiParseState reading;
+  std::vector<uint8_t> first =
+      TrackChunk("00 90 3C 64 00 3E 64 00 FF 01 01 41 10 40 50 00 FF 2F 00");
+  auto t = MidiTrackData::FromChunk(first, first.size(), 0, kMidiChunkCapacity, reading);
   EXPECT_THAT(Describe(*t), ElementsAre("t=0 On ch=0 n=60 v=100", "t=0 On ch=0 n=62 v=100",
                                         "t=0 Meta type=1 value=0 [41]", "t=16 On ch=0 n=64 v=80",
                                         "t=16 Meta type=47 value=0 []"));
   // The data of a running-status event holds its status, not the byte before.
   EXPECT_EQ(ToHex(t->Event(1).Bytes()), "90 3E 64");
-  EXPECT_EQ(MidiTrackData::RunningStatus(), 0x90);
+  EXPECT_EQ(reading.RunningStatus(), 0x90);
 
-  // A second chunk may begin under the status left by the first.
+  // A second chunk of the same reading may begin under the status left by
+  // the first.
   std::vector<uint8_t> chunk = TrackChunk("00 3C 00 00 FF 2F 00");
-  auto next = MidiTrackData::FromChunk(chunk, chunk.size(), 0, kMidiChunkCapacity, 0);
+  auto next = MidiTrackData::FromChunk(chunk, chunk.size(), 0, kMidiChunkCapacity, reading);
   EXPECT_THAT(Describe(*next), ElementsAre("t=0 Off ch=0 n=60", "t=0 Meta type=47 value=0 []"));
+  EXPECT_TRUE(Messages().empty());
+
+  // Another reading starts without a status: nothing an earlier file left
+  // decides how the next one reads.
+  auto alone = MidiTrackData::FromChunk(chunk, chunk.size(), 0, kMidiChunkCapacity, 0);
+  EXPECT_THAT(Messages(), ElementsAre(kUndefined));
 }
 
 TEST_F(Parse, RunningPolyPressureIsWrittenBackWithItsStatus) {
@@ -83,9 +93,10 @@ TEST_F(Parse, NoteOnWithVelocityZeroIsReadAsNoteOffAndWrittenWithVelocity64) {
 }
 
 TEST_F(Parse, BadNoteNumbersAndProgramsAreRepairedWithTheirMessages) {
-  MidiTrackData::SetRunningStatus(0x90);
+  MidiParseState reading;
+  reading.SetRunningStatus(0x90);
   std::vector<uint8_t> chunk = TrackChunk("00 F2 30 00 F3 30 00 C0 FF 00 FF 2F 00");
-  auto t = MidiTrackData::FromChunk(chunk, chunk.size(), 0, kMidiChunkCapacity, 0);
+  auto t = MidiTrackData::FromChunk(chunk, chunk.size(), 0, kMidiChunkCapacity, reading);
   // 0xF2 and 0xF3 are not status bytes: the running status takes them as
   // note numbers, which are out of range.
   EXPECT_EQ(t->Event(0).note, 0);

@@ -172,7 +172,8 @@ TEST_F(RendererPrepare, Format2IsWrittenOutUnchanged) {
 TEST_F(RendererPrepare, MissingAndOversizedFilesAreRefused) {
   TempFolder folder;
   const std::string out = folder.File("temp.mid");
-  EXPECT_FALSE(renderer::PrepareMidi(folder.File("none.mid"), out, 70, renderer::kAllChannelsOn, 0));
+  EXPECT_FALSE(
+      renderer::PrepareMidi(folder.File("none.mid"), out, 70, renderer::kAllChannelsOn, 0));
   EXPECT_EQ(Messages().back(),
             "GENE01000007 ファイルが開けませんでした。ファイルリストを絶対パスで記述してみてくだ"
             "さい。\nあるいは、出力フォルダや作業フォルダの設定などを確認してください。");

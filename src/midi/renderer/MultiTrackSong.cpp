@@ -26,7 +26,7 @@ MultiTrackSong::MultiTrackSong(std::span<const uint8_t> image)
   TakeTracks(tracks);
   if (trackCount_ == 0) return;
   for (int i = 0; i < trackCount_; ++i) {
-    MidiTrackData::PauseBeforeTrack();
+    MidiParseState(pauseInterval_).PauseBeforeTrack();
     Track(i)->PairNotes();
   }
   form_ = kFormNotes;
@@ -66,13 +66,14 @@ void MultiTrackSong::TakeTracks(int wanted) {
   size_t position = position_;
   int found = 0;
   bool ranOut = false;
+  MidiParseState state(pauseInterval_);
   while (found < wanted) {
     if (position >= imageSize_) {
       ranOut = true;
       break;
     }
-    auto track = MidiTrackData::FromChunk(image_, imageSize_, position, kRendererTrackCapacity,
-                                          MidiTrackData::PauseInterval());
+    auto track =
+        MidiTrackData::FromChunk(image_, imageSize_, position, kRendererTrackCapacity, state);
     ByteReader in(ImageBytes());
     std::string id;
     uint32_t length = 0;
@@ -141,7 +142,7 @@ void MultiTrackSong::BuildImage() {
   for (int i = 0; i < trackCount_ && !full; ++i) {
     MidiTrackData* track = Track(i);
     if (track == nullptr) continue;
-    MidiTrackData::PauseBeforeTrack();
+    MidiParseState(pauseInterval_).PauseBeforeTrack();
     if (form_ == kFormNotes) track->SplitNotes();
     const TrackChunk result = AppendTrackChunk(*track);
     if (result == TrackChunk::Appended) ++written;

@@ -9,8 +9,9 @@ namespace crx::renderer {
 SingleTrackSong::SingleTrackSong(std::span<const uint8_t> image) {
   LoadImage(image);
   if (ReadHeader() != 1) return;
+  MidiParseState state;
   auto track = MidiTrackData::FromChunk(ImageBytes(), ImageSize(), Position(),
-                                        kRendererImageCapacity, MidiTrackData::PauseInterval());
+                                        kRendererImageCapacity, state);
   if (track->Empty()) return;
   track->EnsureEndOfTrack();
   track->PairNotes();

@@ -69,7 +69,6 @@ std::vector<uint8_t> SmfFile(int format, int division,
 }
 
 std::unique_ptr<MidiTrackData> ParseTrack(std::string_view bodyHex, size_t capacity) {
-  MidiTrackData::SetRunningStatus(0);
   std::vector<uint8_t> chunk = TrackChunk(bodyHex);
   return MidiTrackData::FromChunk(chunk, chunk.size(), 0, capacity, 0);
 }

@@ -11,15 +11,10 @@
 
 namespace crx::test {
 
-// Installs a scripted host, clears the process-wide MIDI state and re-arms
-// the once-only warnings, so every test starts as a fresh process would.
+// Installs a scripted host that records the messages of each test.
 class MidiTest : public ::testing::Test {
  protected:
-  MidiTest() : scope_(host_) {
-    MidiTrackData::SetRunningStatus(0);
-    MidiTrackData::SetPauseInterval(0);
-    host_.Clear();
-  }
+  MidiTest() : scope_(host_) { host_.Clear(); }
   std::vector<std::string> Messages() const { return host_.Messages(); }
   void ClearMessages() { host_.Clear(); }
 
