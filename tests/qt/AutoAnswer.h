@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLineEdit>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
