@@ -7,18 +7,18 @@
 #include "app/CEditDlg.h"
 #include "app/CExternalDlg.h"
 #include "app/CFullAutoRun.h"
+#include "app/CLyricConvertDlg.h"
 #include "app/CMP3Dlg.h"
 #include "app/CMixDlg.h"
 #include "app/CRemoveDlg.h"
 #include "app/CVideoDlg.h"
+#include "app/LyricCorrectionDialogs.h"
 #include "app/SongProducts.h"
 #include "audio/MixSettings.h"
 #include "audio/MixSong.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
-#include "lyrics/CLyricConvertDlg.h"
-#include "lyrics/CLyricCorrection.h"
 #include "platform/FileChooser.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
@@ -469,7 +469,7 @@ void CCantorixDlg::OnLoadKaraokeMidi() {
 void CCantorixDlg::OnReviewLyrics() {
   if (!song_) return;
   StartProgress();
-  if (song_->LyricTrack() != nullptr) CLyricCorrection::Run(*song_->LyricTrack());
+  LyricCorrectionDialogs::Run(*song_, melodyChannel_, startFolder_);
   CLyricConvertDlg review(*song_, vocaloid_, melodyChannel_, startFolder_);
   review.SetNote(melodyChannelNote_);
   Ui().RunModal(review);

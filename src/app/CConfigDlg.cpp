@@ -2,6 +2,7 @@
 
 #include "app/OutsidePrograms.h"
 #include "foundation/FixedField.h"
+#include "platform/UiServices.h"
 
 namespace crx {
 
@@ -25,7 +26,26 @@ bool CConfigDlg::OnInitDialog() {
   programText_ = ReadFixedField(programPath_);
   encoderText_ = ReadFixedField(encoderPath_);
   for (size_t i = 0; i < ticked_.size(); ++i) ticked_[i] = flags_[i] == 1;
+  if (voiceFile_.empty()) voiceFile_ = VoiceChoice::DefaultPath();
+  voice_ = VoiceChoice::Load(voiceFile_);
+  installed_ = VoiceChoice::InstalledDatabases(voiceFolder_);
   return true;
+}
+
+std::string CConfigDlg::VoiceLabel(VoiceChoice::Voice voice) const {
+  const VoiceChoice::Entry& e = VoiceChoice::kEntries.at(static_cast<size_t>(voice));
+  std::string label(e.label);
+  if (e.database.empty()) return label;
+  label += " (" + std::string(e.database) + ")";
+  if (!VoiceChoice::Installed(voice, installed_)) label += kNotInstalledSuffix;
+  return label;
+}
+
+std::string CConfigDlg::InstalledText() const {
+  std::string text(kInstalledPrefix);
+  if (installed_.empty()) return text + std::string(kNoDiphoneVoices);
+  for (size_t i = 0; i < installed_.size(); ++i) text += (i == 0 ? "" : ", ") + installed_[i];
+  return text;
 }
 
 void CConfigDlg::OnBrowseProgram() {
@@ -44,6 +64,10 @@ bool CConfigDlg::OnOK() {
   if (!StorePathField(encoderPath_, encoderText_)) return false;
   WriteFixedField(programPath_, programText_);
   for (size_t i = 0; i < ticked_.size(); ++i) flags_[i] = ticked_[i] ? 1 : 0;
+  // The voice is no part of the settings record: a file of its own.
+  if (VoiceChoice::Load(voiceFile_) != voice_ && !VoiceChoice::Save(voiceFile_, voice_)) {
+    Ui().ShowMessage(kVoiceNotSavedMessage, MessageKind::Plain);
+  }
   return true;
 }
 

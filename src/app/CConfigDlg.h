@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/VoiceChoice.h"
 #include "foundation/AppSettings.h"
 #include "platform/DialogField.h"
 #include "platform/DialogModel.h"
@@ -29,8 +30,9 @@ DeleteFlags DeleteFlagsOf(const AppSettings& settings);
 void StoreDeleteFlags(AppSettings& settings, const DeleteFlags& flags);
 
 // The main program's settings dialog: the singing-voice program and the MP3
-// encoder (each with a "..." picker that writes straight into the settings)
-// and the four delete flags, which only OK takes over.
+// encoder (each with a "..." picker that writes straight into the settings),
+// the voice that sings with the diphone voices installed, and the four
+// delete flags; OK takes over the flags and stores the voice in its own file.
 class CConfigDlg : public DialogModel {
  public:
   static constexpr int kResourceId = 136;
@@ -43,6 +45,13 @@ class CConfigDlg : public DialogModel {
   static constexpr std::string_view kProgramLabel = "外部プログラム";
   static constexpr std::string_view kEncoderLabel = "MP3エンコーダー";
   static constexpr std::string_view kBrowseCaption = "...";
+  static constexpr int kVoiceId = 1030;
+  static constexpr int kInstalledId = 1031;
+  static constexpr std::string_view kVoiceLabel = "歌声";
+  static constexpr std::string_view kInstalledPrefix = "インストール済みの声: ";
+  static constexpr std::string_view kNoDiphoneVoices = "なし（espeak-ngの声で歌います）";
+  static constexpr std::string_view kNotInstalledSuffix = "（未インストール）";
+  static constexpr std::string_view kVoiceNotSavedMessage = "歌声の選択を保存できませんでした。";
   static constexpr std::array<DialogField, 2> kFields = {{
       {kProgramId, kProgramLabel, true, kPathFieldSize},
       {kEncoderId, kEncoderLabel, true, kPathFieldSize},
@@ -69,6 +78,17 @@ class CConfigDlg : public DialogModel {
   // The flags to store: those given, or the boxes taken over by OK.
   const DeleteFlags& Flags() const { return flags_; }
 
+  // The file the voice is kept in (by default the one in the working folder)
+  // and the folder the diphone voices are looked for in.
+  void SetVoiceFile(std::string path) { voiceFile_ = std::move(path); }
+  void SetVoiceFolder(std::string folder) { voiceFolder_ = std::move(folder); }
+  VoiceChoice::Voice Voice() const { return voice_; }
+  void SetVoice(VoiceChoice::Voice voice) { voice_ = voice; }
+  // The voice as offered: its label, marked when no installed voice sings it.
+  std::string VoiceLabel(VoiceChoice::Voice voice) const;
+  // "インストール済みの声: jp1, jp2".
+  std::string InstalledText() const;
+
  private:
   DeleteFlags flags_;
   std::array<char, kPathFieldSize>& programPath_;
@@ -76,6 +96,10 @@ class CConfigDlg : public DialogModel {
   std::string programText_;
   std::string encoderText_;
   std::array<bool, 4> ticked_{};
+  std::string voiceFile_;
+  std::string voiceFolder_{VoiceChoice::kDatabaseFolder};
+  VoiceChoice::Voice voice_ = VoiceChoice::kByRange;
+  std::vector<std::string> installed_;
 };
 
 }  // namespace crx

@@ -1,10 +1,17 @@
 #include "app/CVideoDlg.h"
 
+#include <cstdio>
+#include <fstream>
+#include <memory>
 #include <optional>
 
 #include "app/OutsidePrograms.h"
+#include "foundation/Diagnostics.h"
 #include "foundation/FixedField.h"
 #include "karaoke/CSongData.h"
+#include "karaoke/KaraokeFileLoader.h"
+#include "karaoke/XfKaraokeData.h"
+#include "karaoke/XfSongInformation.h"
 #include "lyrics/Cp932Text.h"
 #include "platform/FileChooser.h"
 #include "platform/TextCodec.h"
@@ -51,7 +58,53 @@ bool CVideoDlg::OnInitDialog() {
   backgroundText_ = ReadFixedField(backgroundPath_);
   for (std::string& t : texts_) t.clear();
   written_ = false;
+  FillShortTexts();
   return true;
+}
+
+void CVideoDlg::FillShortTexts() {
+  if (LoadLastTexts() || karaokeMidiPath_.empty() || FileExists(karaokeMidiPath_) == 0) return;
+  // The file was read at step 1; what reading it again might report is no
+  // news to the user.
+  DiagnosticCollector quiet;
+  std::unique_ptr<XfKaraokeData> song = KaraokeFileLoader::Load(karaokeMidiPath_);
+  if (!song) return;
+  const XfSongInformation info = XfSongInformation::From(*song);
+  texts_[kTitle] = TextCodec::Cp932ToUtf8Lossy(info.title);
+  texts_[kComposer] = TextCodec::Cp932ToUtf8Lossy(info.composer);
+  texts_[kLyricist] = TextCodec::Cp932ToUtf8Lossy(info.lyricist);
+}
+
+bool CVideoDlg::LoadLastTexts() {
+  std::ifstream in(JoinPath(workFolder_, kLastTextsFileName));
+  std::string path;
+  if (!in || !std::getline(in, path) || path != karaokeMidiPath_) return false;
+  for (Text field : {kTitle, kComposer, kLyricist}) std::getline(in, texts_[field]);
+  return true;
+}
+
+void CVideoDlg::SaveLastTexts() const {
+  if (karaokeMidiPath_.empty()) return;
+  const std::string path = JoinPath(workFolder_, kLastTextsFileName);
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::trunc);
+    out << karaokeMidiPath_ << '\n';
+    // One line each: a line break typed into a short field is a space.
+    for (Text field : {kTitle, kComposer, kLyricist}) {
+      std::string line = texts_[field];
+      for (char& c : line) {
+        if (c == '\n' || c == '\r') c = ' ';
+      }
+      out << line << '\n';
+    }
+    out.close();
+    if (!out) {
+      std::remove(temporary.c_str());
+      return;
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) std::remove(temporary.c_str());
 }
 
 void CVideoDlg::OnBrowseBackground() {
@@ -91,6 +144,7 @@ bool CVideoDlg::OnOK() {
   song.SetLyricist(stored[kLyricist]);
   song.SetLyrics(stored[kLyrics]);
   written_ = song.Write(numerator, keyIndex, songInfoPath_, song.SecondValue());
+  SaveLastTexts();
   return true;
 }
 

@@ -13,7 +13,9 @@ namespace crx {
 // Step 8's dialog: the files of the video, its background image and the song
 // information (title, composer, lyricist, lyrics) that OK writes to
 // "song_info.lrd" in the working folder for the video maker. The texts are
-// edited as UTF-8 and stored as CP932.
+// edited as UTF-8 and stored as CP932. Title, composer and lyricist open
+// with what the user gave last for the same karaoke file, else with what the
+// karaoke file itself names.
 class CVideoDlg : public DialogModel {
  public:
   static constexpr int kResourceId = 138;
@@ -42,6 +44,9 @@ class CVideoDlg : public DialogModel {
   static constexpr size_t kShortTextBuffer = 33;
   static constexpr size_t kLyricsBuffer = 2048;
   static constexpr std::string_view kSongInfoFileName = "song_info.lrd";
+  // The texts given last, with the karaoke file they were given for (UTF-8
+  // lines: the path, title, composer, lyricist), in the working folder.
+  static constexpr std::string_view kLastTextsFileName = "video_texts.txt";
   static constexpr std::string_view kImageFilter = "画像ファイル|*.bmp;*.png;*.jpg;*.jpeg|";
   static constexpr std::string_view kImageExtension = "bmp";
   static constexpr std::string_view kNotCp932Message =
@@ -101,6 +106,11 @@ class CVideoDlg : public DialogModel {
   std::array<char, kPathFieldSize>& backgroundPath_;
   std::string workFolder_;
   std::string backgroundText_;
+  // Title, composer and lyricist as the dialog opens with them.
+  void FillShortTexts();
+  bool LoadLastTexts();
+  void SaveLastTexts() const;
+
   std::array<std::string, kTextCount> texts_;
   std::string songInfoPath_;
   bool written_ = false;

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lyrics/CMelodyDlg.h"
+#include "app/CMelodyDlg.h"
 #include "lyrics/CVocaloidConvertInternalData.h"
 #include "lyrics/LyricTrackPreparer.h"
 #include "lyrics/MelodyReadings.h"

@@ -22,6 +22,13 @@ struct FileDialogRequest {
   std::string defaultExtension;  // "mid", "*.wav", ...
   bool mustExist = false;        // open dialogs
   bool overwritePrompt = false;  // save dialogs
+  // The dialog's title (UTF-8); empty: the toolkit's own.
+  std::string title = {};
+  // The folder it opens in; empty or missing: the folder used last, else the
+  // home folder.
+  std::string startFolder = {};
+  // Save dialogs: the file name proposed in that folder; empty: none.
+  std::string proposedName = {};
 };
 
 // Everything the core shows or asks goes through this interface. One host is

@@ -3,14 +3,18 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/DroppedKaraoke.h"
+#include "platform/UiServices.h"
 #include "qt/AboutBox.h"
 #include "qt/TextHelpers.h"
 
@@ -23,6 +27,7 @@ CantorixWindow::CantorixWindow(Dlg& dialog, QWidget* parent) : QDialog(parent), 
   setWindowTitle(Utf8(Dlg::kCaption));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+  setAcceptDrops(true);
 
   auto* grid = new QGridLayout;
   grid->setColumnStretch(1, 1);
@@ -180,6 +185,48 @@ void CantorixWindow::closeEvent(QCloseEvent* event) {
   progress_.stop();
   event->accept();
   done(QDialog::Accepted);
+}
+
+void CantorixWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CantorixWindow::dropEvent(QDropEvent* event) {
+  QStringList paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    paths << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+  }
+  event->acceptProposedAction();
+  // Loading shows dialogs of its own: it starts after the drop has ended.
+  QTimer::singleShot(0, this, [this, paths] { DropPaths(paths); });
+}
+
+void CantorixWindow::DropPaths(const QStringList& paths) {
+  std::vector<std::string> files;
+  for (const QString& p : paths) files.push_back(ToUtf8(p));
+  std::string_view problem = DroppedKaraoke::Problem(files);
+  if (problem.empty() && (busy_ || !dialog_.IsEnabled(Dlg::kRows[0].executeId))) {
+    problem = DroppedKaraoke::kBusyMessage;
+  }
+  if (!problem.empty()) {
+    Ui().ShowMessage(problem, MessageKind::Plain);
+    return;
+  }
+  busy_ = true;
+  Sync();
+  command_ = std::thread([this, path = files.front()] {
+    // Step 1 with the file named instead of chosen.
+    dialog_.StartProgress();
+    dialog_.KaraokeMidiPath() = path;
+    if (dialog_.LoadKaraokeMidi()) {
+      dialog_.SetButtons(1, 0, -1);
+    } else {
+      dialog_.SetButtons(0, -1, -1);
+    }
+    dialog_.StopProgress();
+    QMetaObject::invokeMethod(
+        this, [this] { CommandEnded(); }, Qt::QueuedConnection);
+  });
 }
 
 void CantorixWindow::contextMenuEvent(QContextMenuEvent* event) {

@@ -8,6 +8,8 @@
 #include "app/CCantorixDlg.h"
 
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 
 namespace crx::qt {
@@ -35,9 +37,14 @@ class CantorixWindow : public QDialog {
   QWidget* Control(int id) const;
 
   void reject() override;
+  // A karaoke file dropped on the window is loaded as step 1 loads one;
+  // anything else gets a message.
+  void DropPaths(const QStringList& paths);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:

@@ -1,6 +1,7 @@
 #include "qt/ConfigDlgWidget.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -32,6 +33,14 @@ ConfigDlgWidget::ConfigDlgWidget(CConfigDlg& dialog, QWidget* parent)
     ShowText(encoder_, dialog_.EncoderText());
   });
 
+  grid->addWidget(new QLabel(Utf8(CConfigDlg::kVoiceLabel), this), 2, 0);
+  voice_ = new QComboBox(this);
+  voice_->setObjectName(QString::number(CConfigDlg::kVoiceId));
+  grid->addWidget(voice_, 2, 1);
+  installed_ = new QLabel(this);
+  installed_->setObjectName(QString::number(CConfigDlg::kInstalledId));
+  grid->addWidget(installed_, 3, 1, 1, 2);
+
   auto* deletes = new QGroupBox(this);
   auto* deleteGrid = new QGridLayout(deletes);
   for (size_t i = 0; i < boxes_.size(); ++i) {
@@ -44,13 +53,13 @@ ConfigDlgWidget::ConfigDlgWidget(CConfigDlg& dialog, QWidget* parent)
     deleteGrid->addWidget(box, row, 1);
   }
   deleteGrid->setColumnStretch(2, 1);
-  grid->addWidget(deletes, 2, 0, 1, 3);
+  grid->addWidget(deletes, 4, 0, 1, 3);
 
   QPushButton* ok = MakeButton(CConfigDlg::kOkId, "OK", true, this);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  grid->addWidget(ok, 3, 2);
-  ChainTabOrder({browseProgram, browseEncoder, boxes_[0], boxes_[1], boxes_[2], boxes_[3], ok,
-                 program_, encoder_});
+  grid->addWidget(ok, 5, 2);
+  ChainTabOrder({browseProgram, browseEncoder, voice_, boxes_[0], boxes_[1], boxes_[2], boxes_[3],
+                 ok, program_, encoder_});
   ok->setFocus();
 }
 
@@ -58,10 +67,17 @@ void ConfigDlgWidget::Load() {
   ShowText(program_, dialog_.ProgramText());
   ShowText(encoder_, dialog_.EncoderText());
   for (size_t i = 0; i < boxes_.size(); ++i) boxes_[i]->setChecked(dialog_.Ticked(i));
+  voice_->clear();
+  for (int v = 0; v < VoiceChoice::kVoiceCount; ++v) {
+    voice_->addItem(Utf8(dialog_.VoiceLabel(static_cast<VoiceChoice::Voice>(v))));
+  }
+  voice_->setCurrentIndex(dialog_.Voice());
+  installed_->setText(Utf8(dialog_.InstalledText()));
 }
 
 void ConfigDlgWidget::Store() {
   for (size_t i = 0; i < boxes_.size(); ++i) dialog_.SetTicked(i, boxes_[i]->isChecked());
+  dialog_.SetVoice(static_cast<VoiceChoice::Voice>(voice_->currentIndex()));
 }
 
 }  // namespace crx::qt

@@ -6,12 +6,14 @@
 #include "qt/ModelDialog.h"
 
 class QCheckBox;
+class QComboBox;
+class QLabel;
 class QLineEdit;
 
 namespace crx::qt {
 
 // The main program's settings: the singing-voice program and the MP3
-// encoder, each with "...", and the four delete flags.
+// encoder, each with "...", the voice, and the four delete flags.
 class ConfigDlgWidget : public ModelDialog {
   Q_OBJECT
 
@@ -25,6 +27,8 @@ class ConfigDlgWidget : public ModelDialog {
   CConfigDlg& dialog_;
   QLineEdit* program_ = nullptr;
   QLineEdit* encoder_ = nullptr;
+  QComboBox* voice_ = nullptr;
+  QLabel* installed_ = nullptr;
   std::array<QCheckBox*, 4> boxes_{};
 };
 

@@ -2,6 +2,8 @@
 
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,16 +70,46 @@ GuiApplication::GuiApplication(int& argc, char** argv, const char* programName,
     QApplication::setFont(font);
   }
 
+  // Every text of ours is Japanese: the toolkit's are too, whatever the
+  // locale, so that a file dialog does not answer in another language.
+  translator_ = std::make_unique<QTranslator>();
+  translated_ = LoadToolkitTranslations(*translator_);
+  if (translated_) {
+    QApplication::installTranslator(translator_.get());
+  } else {
+    std::fprintf(stderr,
+                 "%s: note: the toolkit's Japanese translations are not installed "
+                 "(qt6-translations-l10n); file dialogs show their own language.\n",
+                 programName);
+  }
+
   host_ = std::make_unique<GuiHost>();
   RegisterDialogWidgets(*host_);
   previous_ = SetUi(host_.get());
+  // The core's diagnostics come up with a line on what to do.
+  previousSink_ = SetDiagnosticSink(host_.get());
 }
 
 GuiApplication::~GuiApplication() {
+  SetDiagnosticSink(previousSink_);
   SetUi(previous_);
   host_.reset();
+  if (translated_) QApplication::removeTranslator(translator_.get());
+  translator_.reset();
   app_.reset();
   qInstallMessageHandler(nullptr);
+}
+
+bool GuiApplication::LoadToolkitTranslations(QTranslator& translator, const QString& folder) {
+  const QString where =
+      folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : folder;
+  const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+  for (const char* name : {"qtbase", "qt"}) {
+    if (translator.load(japanese, QString::fromLatin1(name), QStringLiteral("_"), where)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 QString GuiApplication::FindJapaneseFamily() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 #include <memory>
 
 #include "qt/GuiHost.h"
@@ -24,12 +25,21 @@ class GuiApplication {
 
   // The first installed family that draws Japanese, preferring IPA Gothic.
   static QString FindJapaneseFamily();
+  // The toolkit's own texts (file dialogs, standard buttons) are Japanese
+  // when its translations are installed; else they stay as they are.
+  bool ToolkitInJapanese() const { return translated_; }
+  // Loads the toolkit's Japanese translations from the folder (empty: where
+  // the toolkit keeps them). False when none are there.
+  static bool LoadToolkitTranslations(QTranslator& translator, const QString& folder = {});
 
  private:
   std::unique_ptr<QApplication> app_;
   std::unique_ptr<GuiHost> host_;
   UiServices* previous_ = nullptr;
+  DiagnosticSink* previousSink_ = nullptr;
   QString family_;
+  std::unique_ptr<QTranslator> translator_;
+  bool translated_ = false;
 };
 
 }  // namespace crx::qt

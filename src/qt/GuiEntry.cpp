@@ -33,6 +33,9 @@ int RunCantorixWindow(int argc, char** argv) {
     CCantorixDlg dialog;
     CantorixWindow window(dialog);
     gui.Host().SetMainWindow(&window);
+    // Its messages are titled with the name its users know it by.
+    gui.Host().SetMessageTitle(
+        QString::fromUtf8(CCantorixDlg::kCaption.data(), CCantorixDlg::kCaption.size()));
     // The start-up may ask for the singing-voice program before the window shows.
     dialog.OnInitDialog();
     window.Sync();

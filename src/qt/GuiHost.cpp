@@ -3,13 +3,18 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QStringList>
 #include <QThread>
 #include <QUrl>
 
+#include "app/MessageAdvice.h"
 #include "platform/DialogModel.h"
 #include "qt/ModelDialog.h"
 
@@ -46,11 +51,25 @@ QString GuiHost::FilterToQt(const std::string& filter) {
   return entries.join(QStringLiteral(";;"));
 }
 
+void GuiHost::KeepTitleWhole(QMessageBox& box) {
+  // A message box is as narrow as its text: a short text cuts the title
+  // ("C… ix"). The title's width, the window buttons' room and a margin
+  // hold it open.
+  constexpr int kTitleRoom = 160;
+  const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kTitleRoom;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+}
+
 void GuiHost::ShowMessage(std::string_view utf8Text, MessageKind kind) {
   const QString text = QString::fromUtf8(utf8Text.data(), static_cast<qsizetype>(utf8Text.size()));
   OnGuiThread([&] {
+    const QString title = messageTitle_.isEmpty() ? QApplication::applicationName() : messageTitle_;
     QMessageBox box(kind == MessageKind::ModuleError ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    QApplication::applicationName(), text, QMessageBox::Ok, mainWindow_);
+                    title, text, QMessageBox::Ok, mainWindow_);
+    KeepTitleWhole(box);
     box.setObjectName(kind == MessageKind::ModuleError ? "moduleError" : "message");
     if (kind == MessageKind::ModuleError) {
       // A module's error stops everything else until it has been read.
@@ -59,6 +78,12 @@ void GuiHost::ShowMessage(std::string_view utf8Text, MessageKind kind) {
     }
     box.exec();
   });
+}
+
+void GuiHost::Deliver(const Diagnostic& diagnostic) {
+  ShowMessage(MessageAdvice::WithAdvice(diagnostic), diagnostic.kind == DiagnosticKind::ModuleError
+                                                         ? MessageKind::ModuleError
+                                                         : MessageKind::Plain);
 }
 
 std::optional<std::string> GuiHost::FileDialog(const FileDialogRequest& request, bool save) {
@@ -77,15 +102,28 @@ std::optional<std::string> GuiHost::FileDialog(const FileDialogRequest& request,
     if (!suffix.isEmpty() && !suffix.contains('*') && suffix != QStringLiteral("exe")) {
       dialog.setDefaultSuffix(suffix);
     }
-    if (save && proposal_) {
+    if (!request.title.empty()) dialog.setWindowTitle(QString::fromStdString(request.title));
+    const QString folder = StartFolder(request);
+    dialog.setDirectory(folder);
+    if (save && !request.proposedName.empty()) {
+      dialog.selectFile(QDir(folder).filePath(QString::fromStdString(request.proposedName)));
+    } else if (save && proposal_) {
       const std::string proposed = proposal_();
       if (!proposed.empty()) dialog.selectFile(QString::fromStdString(proposed));
     }
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
       chosen = dialog.selectedFiles().front().toStdString();
+      lastFolder_ = QFileInfo(dialog.selectedFiles().front()).absolutePath();
     }
   });
   return chosen;
+}
+
+QString GuiHost::StartFolder(const FileDialogRequest& request) const {
+  for (const QString& folder : {QString::fromStdString(request.startFolder), lastFolder_}) {
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
+  }
+  return QDir::homePath();
 }
 
 std::optional<std::string> GuiHost::OpenFileDialog(const FileDialogRequest& request) {

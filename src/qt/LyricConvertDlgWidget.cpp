@@ -1,5 +1,6 @@
 #include "qt/LyricConvertDlgWidget.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -12,7 +13,8 @@ namespace crx::qt {
 
 namespace {
 constexpr int kListWidth = 480;
-constexpr int kListHeight = 360;
+constexpr int kListHeight = 240;
+constexpr int kNotesHeight = 160;
 }  // namespace
 
 LyricConvertDlgWidget::LyricConvertDlgWidget(CLyricConvertDlg& dialog, QWidget* parent)
@@ -24,14 +26,30 @@ LyricConvertDlgWidget::LyricConvertDlgWidget(CLyricConvertDlg& dialog, QWidget* 
   list_->setObjectName(QString::number(CLyricConvertDlg::kListId));
   list_->setMinimumSize(kListWidth, kListHeight);
   layout->addWidget(list_, 1);
+  layout->addWidget(new QLabel(Utf8(CLyricConvertDlg::kNotesCaption), this));
+  notes_ = new QListWidget(this);
+  notes_->setObjectName(QString::number(CLyricConvertDlg::kNotesId));
+  notes_->setMinimumSize(kListWidth, kNotesHeight);
+  layout->addWidget(notes_, 1);
+  QPushButton* back =
+      MakeButton(CLyricConvertDlg::kBackId, CLyricConvertDlg::kBackCaption, false, this);
+  connect(back, &QPushButton::clicked, this, [this] {
+    if (dialog_.OnBack()) QDialog::accept();
+  });
   QPushButton* ok = MakeButton(CLyricConvertDlg::kOkId, "OK", true, this);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  layout->addWidget(ok, 0, Qt::AlignRight);
-  ChainTabOrder({list_, ok});
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(back);
+  buttons->addStretch(1);
+  buttons->addWidget(ok);
+  layout->addLayout(buttons);
+  ChainTabOrder({list_, notes_, ok, back});
   ok->setFocus();
 }
 
 void LyricConvertDlgWidget::Load() {
+  notes_->clear();
+  for (const std::string& row : dialog_.NoteRows()) notes_->addItem(Utf8(row));
   list_->clear();
   for (const std::string& line : dialog_.Lines()) list_->addItem(Utf8(line));
   if (dialog_.MelodyChoices().empty()) return;

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "lyrics/CLyricConvertDlg.h"
+#include "app/CLyricConvertDlg.h"
 #include "qt/ModelDialog.h"
 
 class QListWidget;
 
 namespace crx::qt {
 
-// The lyric review dialog: the converted lines in a list and OK.
+// The lyric review dialog: the converted lines, the sung notes, OK and the
+// way back to the corrections.
 class LyricConvertDlgWidget : public ModelDialog {
   Q_OBJECT
 
@@ -20,6 +21,7 @@ class LyricConvertDlgWidget : public ModelDialog {
  private:
   CLyricConvertDlg& dialog_;
   QListWidget* list_ = nullptr;
+  QListWidget* notes_ = nullptr;
 };
 
 }  // namespace crx::qt

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lyrics/CMelodyDlg.h"
+#include "app/CMelodyDlg.h"
 #include "qt/ModelDialog.h"
 
 class QLabel;

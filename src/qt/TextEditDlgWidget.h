@@ -1,15 +1,17 @@
 #pragma once
 
-#include "lyrics/CTextEditDlg.h"
+#include "app/CTextEditDlg.h"
 #include "qt/ModelDialog.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace crx::qt {
 
-// The lyric correction dialog: the text sung before, the lyric to correct,
-// the particle button and "スキップ".
+// The lyric correction dialog: its place among the corrections, what to
+// type, the text sung before, the proposed reading to confirm or correct,
+// the particle button, "スキップ" and "すべて提案どおり".
 class TextEditDlgWidget : public ModelDialog {
   Q_OBJECT
 
@@ -23,6 +25,7 @@ class TextEditDlgWidget : public ModelDialog {
   void Change();
 
   CTextEditDlg& dialog_;
+  QLabel* position_ = nullptr;
   QLineEdit* context_ = nullptr;
   QLineEdit* target_ = nullptr;
   QPushButton* change_ = nullptr;

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/CCantorixDlg.h"
+#include "app/CMelodyDlg.h"
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
-#include "lyrics/CMelodyDlg.h"
 #include "midi/MidiEvent.h"
 #include "platform/ScriptedHost.h"
 #include "support/app/StandInStart.h"

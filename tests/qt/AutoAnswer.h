@@ -1,7 +1,12 @@
 #pragma once
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -39,7 +44,12 @@ class AutoAnswer {
     if (modal == nullptr || !modal->isVisible()) return;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       messages << box->text();
-      box->button(QMessageBox::Ok)->click();
+      // A plain message has OK; a question (a file dialog's "replace?") is
+      // answered yes.
+      QAbstractButton* answer = box->button(QMessageBox::Ok);
+      if (answer == nullptr) answer = box->button(QMessageBox::Yes);
+      if (answer == nullptr) answer = box->defaultButton();
+      if (answer != nullptr) answer->click();
     } else if (auto* model = qobject_cast<qt::ModelDialog*>(modal)) {
       if (!pressDefaultButtons || model == answered_) return;
       answered_ = model;
@@ -48,31 +58,62 @@ class AutoAnswer {
         if (button->isDefault()) QTimer::singleShot(0, button, [button] { button->click(); });
       }
     } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-      // Answered once: a poll that comes before the answer is carried out
-      // (a loaded machine) must not answer again.
-      if (dialog == answeredFile_) return;
-      answeredFile_ = dialog;
+      AnswerFile(dialog);
+    }
+  }
+
+  // A file dialog is answered as a user answers it: once it shows the
+  // folder of the answer, by typing the whole path into its file-name field
+  // and pressing its accept button. Choosing a file before the folder has
+  // been read races the reading, which may take the choice back.
+  void AnswerFile(QFileDialog* dialog) {
+    if (dialog == answeredFile_) return;  // its answer is on its way
+    if (dialog != openFile_) {
+      openFile_ = dialog;
+      folderRead_ = false;
+      openedAt_.start();
       if (dialog->acceptMode() == QFileDialog::AcceptSave && !dialog->selectedFiles().isEmpty()) {
         proposedFiles << dialog->selectedFiles().front();
       }
-      std::optional<QString> answer;
+      answer_.reset();
       if (!files_.empty()) {
-        answer = files_.front();
+        answer_ = files_.front();
         files_.pop_front();
       }
-      if (answer) {
-        dialog->selectFile(*answer);
-        // Accepting may ask something in turn: answered by the next poll.
-        QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
-      } else {
+      if (!answer_) {
+        answeredFile_ = dialog;
         QTimer::singleShot(0, dialog, [dialog] { dialog->reject(); });
+        return;
       }
+      const QString folder = QFileInfo(*answer_).absolutePath();
+      if (auto* model = dialog->findChild<QFileSystemModel*>()) {
+        QObject::connect(model, &QFileSystemModel::directoryLoaded, dialog,
+                         [this, folder](const QString& path) {
+                           if (QDir(path) == QDir(folder)) folderRead_ = true;
+                         });
+      }
+      if (QDir(dialog->directory()) != QDir(folder)) dialog->setDirectory(folder);
     }
+    // A folder read before we listened sends no signal: a generous limit.
+    if (!folderRead_ && openedAt_.elapsed() < kFolderReadLimitMs) return;
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (name == nullptr) return;
+    answeredFile_ = dialog;
+    name->setFocus();
+    name->setText(*answer_);
+    // Accepting may ask something in turn: answered by the next poll.
+    QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
   }
+
+  static constexpr qint64 kFolderReadLimitMs = 3000;
 
   QTimer timer_;
   QPointer<QWidget> answered_;
   QPointer<QFileDialog> answeredFile_;
+  QPointer<QFileDialog> openFile_;
+  std::optional<QString> answer_;
+  bool folderRead_ = false;
+  QElapsedTimer openedAt_;
   std::deque<std::optional<QString>> files_;
 };
 

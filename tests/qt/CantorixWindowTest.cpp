@@ -7,8 +7,10 @@
 
 #include "AutoAnswer.h"
 #include "ModalDriver.h"
+#include "Ocr.h"
 #include "WindowTests.h"
 #include "app/CCantorixDlg.h"
+#include "app/DroppedKaraoke.h"
 #include "foundation/FileHelpers.h"
 #include "qt/CantorixWindow.h"
 #include "support/karaoke/XfFileBuilder.h"
@@ -105,6 +107,12 @@ void CantorixWindowTest::showsTheRowsAndTheModes() {
   QCOMPARE(mode->itemText(3), U("自動(wmv)"));
   QCOMPARE(m.Buttons(), std::string("x1 r e"));
   Screenshot(m.window.get(), "CCantorixDlg");
+  // What a user reads, read back from the picture.
+  if (std::optional<QString> read = ReadJapanese(m.window->grab().toImage())) {
+    for (const char* shown : {"MP3ファイルを作成します", "ヘルプ", "STEP9"}) {
+      QVERIFY2(read->contains(U(shown)), qPrintable(U(shown) + QStringLiteral(" in ") + *read));
+    }
+  }
   // Enter in the window does not quit.
   QVERIFY(!static_cast<QPushButton*>(m.window->Control(Dlg::kCloseId))->isDefault());
   m.window->Control(Dlg::kModeBoxId)->setFocus();
@@ -146,6 +154,28 @@ void CantorixWindowTest::manualStepsClickedThrough() {
   QVERIFY(!m.window->Control(Dlg::kModeBoxId)->isEnabled());
   QVERIFY(!m.window->Control(Dlg::kCloseId)->isEnabled());
   QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy(), 60000);
+}
+
+void CantorixWindowTest::aDroppedKaraokeFileIsLoadedAsStepOne() {
+  MainUnderTest m(gui_);
+  AutoAnswer answers;
+  answers.pressDefaultButtons = true;
+  // A folder, a text file: a message each, nothing loaded.
+  WriteFileBytes(m.songs.File("notes.txt"), "さくら");
+  m.window->DropPaths({U(m.songs.Path())});
+  m.window->DropPaths({U(m.songs.File("notes.txt"))});
+  QTRY_COMPARE_WITH_TIMEOUT(answers.messages.size(), 2, 10000);
+  QCOMPARE(answers.messages[0], U(DroppedKaraoke::kFolderMessage));
+  QCOMPARE(answers.messages[1], U(DroppedKaraoke::kNotMidiMessage));
+  QCOMPARE(m.Buttons(), std::string("x1 r e"));
+  // The karaoke file: loaded as step 1 loads it, melody range included.
+  m.window->DropPaths({U(m.karaoke)});
+  QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy(), 20000);
+  QTRY_VERIFY_WITH_TIMEOUT(!m.dialog->WorkerRunning(), 20000);
+  QCOMPARE(m.Buttons(), std::string("x2 r1 e"));
+  QCOMPARE(QString::fromStdString(m.dialog->KaraokeMidiPath()), U(m.karaoke));
+  QCOMPARE(answers.dialogs, QStringList{"CMelodyDlg"});
+  QCOMPARE(answers.messages.size(), 2);
 }
 
 }  // namespace crx::test

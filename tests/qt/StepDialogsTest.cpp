@@ -11,16 +11,17 @@
 
 #include "AutoAnswer.h"
 #include "ModalDriver.h"
+#include "Ocr.h"
 #include "WindowTests.h"
 #include "app/CConfigDlg.h"
 #include "app/CEditDlg.h"
 #include "app/CExternalDlg.h"
+#include "app/CLyricConvertDlg.h"
 #include "app/CMP3Dlg.h"
+#include "app/CMelodyDlg.h"
+#include "app/CTextEditDlg.h"
 #include "app/CVideoDlg.h"
 #include "karaoke/XfKaraokeData.h"
-#include "lyrics/CLyricConvertDlg.h"
-#include "lyrics/CMelodyDlg.h"
-#include "lyrics/CTextEditDlg.h"
 #include "lyrics/CVocaloid.h"
 #include "support/karaoke/XfFileBuilder.h"
 
@@ -56,20 +57,33 @@ void Type(QWidget* field, const QString& text) {
 void DialogWidgetsTest::lyricCorrectionForwardsEditsAndTheParticleButton() {
   AutoAnswer answers;
   CTextEditDlg particle(Sjis("あいうわたしは"), Sjis("わたしは"));
+  particle.SetPosition(3, 16);
   WhenModalOpens([](QWidget* w) {
     QCOMPARE(w->windowTitle(), U("歌詞修正"));
+    QCOMPARE(Child<QLabel>(w, "1008")->text(), U("3 / 16"));
+    QCOMPARE(Child<QLabel>(w, "1009")->text(), U(CTextEditDlg::kHint.data()));
     QVERIFY(Child<QLineEdit>(w, "1003")->isReadOnly());
     QCOMPARE(Child<QLineEdit>(w, "1003")->text(), U("あいうわたしは"));
     QCOMPARE(Child<QLineEdit>(w, "1004")->text(), U("わたしは"));
     QCOMPARE(Child<QPushButton>(w, "1005")->text(), U("「は」を「わ」に変更"));
-    QCOMPARE(Child<QPushButton>(w, "1")->text(), U("スキップ"));
+    QCOMPARE(Child<QPushButton>(w, "1006")->text(), U("スキップ"));
+    QCOMPARE(Child<QPushButton>(w, "1007")->text(), U("すべて提案どおり"));
+    // Enter confirms: the default button is 確定, never スキップ.
+    QVERIFY(Child<QPushButton>(w, "1")->isDefault());
+    QVERIFY(!Child<QPushButton>(w, "1006")->isDefault());
     Screenshot(w, "CTextEditDlg");
+    if (std::optional<QString> read = ReadJapanese(w->grab().toImage())) {
+      for (const char* shown : {"数文字前からのテキスト", "スキップ", "3/16"}) {
+        QVERIFY2(read->contains(U(shown)), qPrintable(U(shown) + QStringLiteral(" in ") + *read));
+      }
+    }
     Child<QPushButton>(w, "1005")->click();
   });
   QCOMPARE(Ui().RunModal(particle), DialogResult::Ok);
   QCOMPARE(particle.Target(), Sjis("わたしわ"));
+  QCOMPARE(particle.Chosen(), CTextEditDlg::Choice::Confirmed);
 
-  // A kanji keeps the dialog open until the lyric is plain kana.
+  // A kanji keeps the dialog open on Enter until the lyric is plain kana.
   CTextEditDlg kanji(Sjis("さくら"), Sjis("桜"));
   WhenModalOpens([&answers](QWidget* w) {
     QCOMPARE(Child<QPushButton>(w, "1005")->text(), U("修正を反映"));
@@ -84,6 +98,18 @@ void DialogWidgetsTest::lyricCorrectionForwardsEditsAndTheParticleButton() {
   });
   QCOMPARE(Ui().RunModal(kanji), DialogResult::Ok);
   QCOMPARE(kanji.Target(), Sjis("さくら"));
+  QVERIFY(kanji.Edited());
+  QCOMPARE(answers.messages.size(), 1);
+
+  // スキップ and すべて提案どおり close at once, whatever the field holds.
+  CTextEditDlg skipped(Sjis("空"), Sjis("空"));
+  WhenModalOpens([](QWidget* w) { Child<QPushButton>(w, "1006")->click(); });
+  Ui().RunModal(skipped);
+  QCOMPARE(skipped.Chosen(), CTextEditDlg::Choice::Skipped);
+  CTextEditDlg all(Sjis("空"), Sjis("そら"));
+  WhenModalOpens([](QWidget* w) { Child<QPushButton>(w, "1007")->click(); });
+  Ui().RunModal(all);
+  QCOMPARE(all.Chosen(), CTextEditDlg::Choice::AcceptAll);
   QCOMPARE(answers.messages.size(), 1);
 }
 
@@ -132,10 +158,18 @@ void DialogWidgetsTest::melodyAndReviewDialogsShowTheirValues() {
     QCOMPARE(list->count(), 2);
     QCOMPARE(list->item(0)->text(), U("さく"));
     QCOMPARE(list->item(1)->text(), U("ら"));
+    auto* notes = Child<QListWidget>(w, "1010");
+    QCOMPARE(notes->count(), 3);
+    QCOMPARE(notes->item(2)->text(), U("0:01.0  E4  ら"));
+    QCOMPARE(Child<QPushButton>(w, "1011")->text(), U("歌詞修正に戻る"));
     Screenshot(w, "CLyricConvertDlg");
     Child<QPushButton>(w, "1")->click();
   });
   QCOMPARE(Ui().RunModal(review), DialogResult::Ok);
+  QVERIFY(!review.BackToCorrection());
+  WhenModalOpens([](QWidget* w) { Child<QPushButton>(w, "1011")->click(); });
+  Ui().RunModal(review);
+  QVERIFY(review.BackToCorrection());
 }
 
 void DialogWidgetsTest::stepDialogsShowTheirFieldsAndPickers() {

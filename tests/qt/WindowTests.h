@@ -16,6 +16,8 @@ class GuiHostTest : public QObject {
   void messageFromWorkerWaitsForOk();
   void moduleErrorStaysOnTop();
   void fileDialogsFollowTheRequest();
+  void fileDialogsAreJapaneseAndStartWhereAsked();
+  void messagesCarryTheProgramsNameAndTheirAdvice();
   void dialogWithoutWidgetIsTakenAsItOpens();
 
  private:
@@ -66,6 +68,7 @@ class CantorixWindowTest : public QObject {
  private slots:
   void showsTheRowsAndTheModes();
   void manualStepsClickedThrough();
+  void aDroppedKaraokeFileIsLoadedAsStepOne();
 
  private:
   qt::GuiApplication& gui_;

@@ -21,15 +21,25 @@ if [ "$code" -ne 1 ] || ! printf '%s' "$out" | grep -q 'no display'; then
   exit 1
 fi
 
+# The platform is the X server's whatever the shell says (a headless
+# machine often exports QT_QPA_PLATFORM=offscreen, which draws no window).
+# The window is waited for, not polled a fixed number of times: a loaded
+# machine may take long to start the program.
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
-  XDG_CONFIG_HOME="$1/config" "$1/Cantorix" &
+  QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$1/config" "$1/Cantorix" &
   pid=$!
   found=0
-  for i in $(seq 1 200); do
-    if xwininfo -root -tree 2>/dev/null | grep -q "\"歌声・伴奏合成ツール\""; then found=1; break; fi
-    sleep 0.05
-  done
-  kill "$pid"; wait "$pid" 2>/dev/null
+  if command -v xdotool >/dev/null 2>&1; then
+    timeout 45 xdotool search --sync --name "^歌声・伴奏合成ツール\$" >/dev/null 2>&1 && found=1
+  else
+    deadline=$(( $(date +%s) + 45 ))
+    while [ "$(date +%s)" -lt "$deadline" ]; do
+      if xwininfo -root -tree 2>/dev/null | grep -q "\"歌声・伴奏合成ツール\""; then found=1; break; fi
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+  fi
+  kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
   [ "$found" = 1 ] || { echo "no window titled 歌声・伴奏合成ツール"; exit 1; }
   echo "window found"
 ' sh "$work"

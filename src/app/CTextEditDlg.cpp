@@ -1,4 +1,4 @@
-#include "lyrics/CTextEditDlg.h"
+#include "app/CTextEditDlg.h"
 
 #include "lyrics/CLyricCorrection.h"
 #include "lyrics/Cp932Text.h"
@@ -30,11 +30,22 @@ std::string_view LastCharacter(std::string_view cp932) {
 }  // namespace
 
 CTextEditDlg::CTextEditDlg(std::string context, std::string target)
-    : context_(std::move(context)), target_(std::move(target)) {}
+    : context_(std::move(context)), target_(std::move(target)), opened_(target_) {}
+
+void CTextEditDlg::SetPosition(int number, int count) {
+  number_ = number;
+  count_ = count;
+}
+
+std::string CTextEditDlg::PositionText() const {
+  if (count_ <= 0) return {};
+  return std::to_string(number_) + " / " + std::to_string(count_);
+}
 
 bool CTextEditDlg::OnInitDialog() {
   targetText_ = TextCodec::Cp932ToUtf8Lossy(target_);
   held_ = true;
+  choice_ = Choice::Closed;
   const std::string_view last = LastCharacter(target_);
   if (last == Kana().ha) {
     changeCaption_ = kHaCaption;
@@ -70,9 +81,26 @@ bool CTextEditDlg::OnChange() {
 
 bool CTextEditDlg::OnOK() {
   // A character CP932 cannot hold is no plain kana either.
-  if (held_ && CLyricCorrection::IsPlainKana(target_)) return true;
+  if (held_ && target_.empty()) {
+    Ui().ShowMessage(kEmptyMessage, MessageKind::Plain);
+    return false;
+  }
+  if (held_ && CLyricCorrection::IsPlainKana(target_)) {
+    choice_ = Choice::Confirmed;
+    return true;
+  }
   Ui().ShowMessage(kNotKanaMessage, MessageKind::Plain);
   return false;
+}
+
+bool CTextEditDlg::OnSkip() {
+  choice_ = Choice::Skipped;
+  return true;
+}
+
+bool CTextEditDlg::OnAcceptAll() {
+  choice_ = Choice::AcceptAll;
+  return true;
 }
 
 }  // namespace crx

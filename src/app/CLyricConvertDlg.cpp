@@ -1,8 +1,12 @@
-#include "lyrics/CLyricConvertDlg.h"
+#include "app/CLyricConvertDlg.h"
 
+#include <cstdio>
+
+#include "app/CMelodyDlg.h"
+#include "karaoke/XfKaraokeData.h"
+#include "lyrics/CVocaloid.h"
 #include "lyrics/CVocaloidConvert.h"
 #include "lyrics/CVocaloidConvertInternalData.h"
-#include "karaoke/XfKaraokeData.h"
 #include "midi/TempoMap.h"
 #include "platform/TextCodec.h"
 
@@ -30,6 +34,27 @@ bool CLyricConvertDlg::OnInitDialog() {
   lines_.clear();
   lines_.reserve(review.size());
   for (const std::string& line : review) lines_.push_back(TextCodec::Cp932ToUtf8Lossy(line));
+  noteRows_.clear();
+  for (const VocalNote& note : vocaloid_.Notes()) {
+    if (note.IsEndRecord()) continue;
+    noteRows_.push_back(NoteRow(tempo.Seconds(note.startTick), note));
+  }
+  back_ = false;
+  return true;
+}
+
+std::string CLyricConvertDlg::NoteRow(double seconds, const VocalNote& note) {
+  constexpr int kTenths = 10;
+  const auto tenths = static_cast<long long>(seconds * kTenths + 0.5);
+  char time[32];
+  std::snprintf(time, sizeof time, "%lld:%02lld.%lld", tenths / (60 * kTenths),
+                tenths / kTenths % 60, tenths % kTenths);
+  return std::string(time) + "  " + CMelodyDlg::NoteName(note.noteNumber) + "  " +
+         TextCodec::Cp932ToUtf8Lossy(note.lyric);
+}
+
+bool CLyricConvertDlg::OnBack() {
+  back_ = true;
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lyrics/VocalNote.h"
 #include "platform/DialogModel.h"
 
 namespace crx {
@@ -12,14 +13,20 @@ class CVocaloid;
 class XfKaraokeData;
 
 // The lyric review dialog: as it opens it runs the whole lyric conversion of
-// the song into the holder and lists the review lines; OK closes it. The
-// converted records stay in the holder for the vocal MIDI.
+// the song into the holder and lists the review lines and the sung notes
+// (time, note name, syllable); OK closes it, "歌詞修正に戻る" closes it asking
+// for the corrections again. The converted records stay in the holder for
+// the vocal MIDI.
 class CLyricConvertDlg : public DialogModel {
  public:
   static constexpr int kResourceId = 129;
   static constexpr std::string_view kCaption = "歌詞確認";
   static constexpr int kListId = 1002;
   static constexpr int kOkId = 1;
+  static constexpr int kNotesId = 1010;
+  static constexpr int kBackId = 1011;
+  static constexpr std::string_view kNotesCaption = "歌う音符（時刻・音名・音節）:";
+  static constexpr std::string_view kBackCaption = "歌詞修正に戻る";
 
   CLyricConvertDlg(XfKaraokeData& song, CVocaloid& vocaloid, int melodyChannel,
                    std::string dictionaryFolder);
@@ -37,8 +44,17 @@ class CLyricConvertDlg : public DialogModel {
   // under the list so the user sees where the tool decided.
   const std::vector<std::string>& MelodyChoices() const { return melodyChoices_; }
   static constexpr std::string_view kMelodyChoicesCaption = "旋律の音符の数で選んだ読み:";
+  // One row per sung syllable: "0:03.5  F4  さ" (UTF-8).
+  const std::vector<std::string>& NoteRows() const { return noteRows_; }
+
+  // "歌詞修正に戻る": the dialog closes; the caller opens the corrections
+  // again.
+  bool OnBack();
+  bool BackToCorrection() const { return back_; }
 
  private:
+  static std::string NoteRow(double seconds, const VocalNote& note);
+
   XfKaraokeData& song_;
   CVocaloid& vocaloid_;
   int melodyChannel_;
@@ -46,6 +62,8 @@ class CLyricConvertDlg : public DialogModel {
   std::vector<std::string> lines_;
   std::string note_;
   std::vector<std::string> melodyChoices_;
+  std::vector<std::string> noteRows_;
+  bool back_ = false;
 };
 
 }  // namespace crx

@@ -1,4 +1,4 @@
-#include "lyrics/CMelodyDlg.h"
+#include "app/CMelodyDlg.h"
 
 #include <array>
 #include <cmath>
