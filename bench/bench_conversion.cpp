@@ -21,7 +21,7 @@
 #include "lyrics/CVocaloidConvert.h"
 #include "platform/Process.h"
 #include "platform/ReadingService.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 
 namespace {

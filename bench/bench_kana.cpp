@@ -18,7 +18,7 @@
 #include "lyrics/CVocaloidConvertRemoveChar.h"
 #include "platform/MecabReadingService.h"
 #include "platform/Process.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 
 namespace {

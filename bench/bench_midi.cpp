@@ -6,7 +6,7 @@
 #include "foundation/ByteWriter.h"
 #include "midi/MidiBytes.h"
 #include "midi/MidiTrackData.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace {
 

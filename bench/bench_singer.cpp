@@ -12,7 +12,7 @@
 
 #include "lyrics/CSyllableTable.h"
 #include "midi/MidiTrackData.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
 #include "singer/CMbrolaVoice.h"

@@ -13,7 +13,7 @@
 
 #include "audio/CWaveFile.h"
 #include "foundation/FileHelpers.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
 #include "support/renderer/SmfBuilder.h"

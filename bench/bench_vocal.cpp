@@ -10,7 +10,7 @@
 #include "lyrics/CSyllableTable.h"
 #include "lyrics/CVocaloid.h"
 #include "midi/MidiTrackData.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
 #include "vocal/CVocaloidFileWriter.h"

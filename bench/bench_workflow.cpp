@@ -18,7 +18,7 @@
 #include "app/CCantorixDlg.h"
 #include "foundation/FixedField.h"
 #include "platform/ReadingService.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 
 namespace {

@@ -1,10 +1,20 @@
-// Installs a silent host so that the readers' messages go nowhere while fuzzing.
-#include "platform/ScriptedHost.h"
+// Installs a silent host so that the readers' messages go nowhere and no
+// dialog is ever answered while fuzzing.
+#include "platform/UiServices.h"
 
 namespace {
 
-struct SilentHost : crx::ScriptedHost {
+class SilentHost final : public crx::UiServices {
+ public:
   void ShowMessage(std::string_view, crx::MessageKind) override {}
+  std::optional<std::string> OpenFileDialog(const crx::FileDialogRequest&) override { return {}; }
+  std::optional<std::string> SaveFileDialog(const crx::FileDialogRequest&) override { return {}; }
+  crx::DialogResult RunModal(crx::DialogModel&) override { return crx::DialogResult::Cancel; }
+  void Beep() override {}
+  void ShowHelp(const std::string&) override {}
+  void ProgressStart() override {}
+  void ProgressStop() override {}
+  void ProgressTick() override {}
 };
 
 SilentHost g_host;

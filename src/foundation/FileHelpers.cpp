@@ -16,8 +16,9 @@
 namespace crx {
 namespace {
 
+// The system code page is UTF-8, whose separators never follow a lead byte.
 bool IsLead(unsigned char c, LeadBytes lb) {
-  return lb == LeadBytes::Cp932 ? TextCodec::IsCp932LeadByte(c) : TextCodec::IsSystemLeadByte(c);
+  return lb == LeadBytes::Cp932 && TextCodec::IsCp932LeadByte(c);
 }
 
 // A separator byte at index i counts unless it is the second byte of a

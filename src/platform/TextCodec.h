@@ -24,8 +24,6 @@ class TextCodec {
   static bool IsCp932LeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
   }
-  // The system code page is UTF-8, which has no lead bytes in that sense.
-  static bool IsSystemLeadByte(unsigned char /*byte*/) { return false; }
 };
 
 }  // namespace crx

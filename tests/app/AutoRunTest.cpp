@@ -11,7 +11,7 @@
 #include "app/CCantorixDlg.h"
 #include "app/CFullAutoRun.h"
 #include "foundation/FixedField.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/app/StandInStart.h"
 #include "support/audio/AudioSamples.h"
 #include "support/karaoke/XfFileBuilder.h"

@@ -12,7 +12,7 @@
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
 #include "midi/MidiEvent.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/app/StandInStart.h"
 #include "support/audio/WavBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/CMixDlg.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 
 namespace crx {

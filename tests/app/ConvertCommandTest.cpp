@@ -6,7 +6,7 @@
 
 #include "app/ConvertCommand.h"
 #include "foundation/FileHelpers.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
 #include "support/karaoke/XfFileBuilder.h"

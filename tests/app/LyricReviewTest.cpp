@@ -15,7 +15,7 @@
 #include "lyrics/LyricEvent.h"
 #include "midi/MidiTrackData.h"
 #include "platform/ReadingService.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"

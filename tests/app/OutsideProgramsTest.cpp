@@ -8,7 +8,7 @@
 
 #include "foundation/FixedField.h"
 #include "platform/Process.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

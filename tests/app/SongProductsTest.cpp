@@ -19,7 +19,7 @@
 #include "app/CFullAutoRun.h"
 #include "app/Mp3Tagger.h"
 #include "foundation/AppSettings.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/app/StandInStart.h"
 #include "support/audio/LoudnessPeer.h"
 #include "support/karaoke/XfFileBuilder.h"

@@ -11,7 +11,7 @@
 #include "app/CVideoDlg.h"
 #include "foundation/FixedField.h"
 #include "karaoke/CSongData.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/platform/TempFolder.h"
 

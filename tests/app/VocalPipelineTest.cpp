@@ -7,7 +7,7 @@
 
 #include "app/VocalPipeline.h"
 #include "karaoke/XfKaraokeData.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"

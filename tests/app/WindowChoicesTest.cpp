@@ -12,7 +12,7 @@
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "midi/MidiMessages.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
 

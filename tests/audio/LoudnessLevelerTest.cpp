@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/audio/AudioSamples.h"
 #include "support/audio/LoudnessPeer.h"
 #include "support/audio/WavBuilder.h"

@@ -10,8 +10,8 @@
 #include <map>
 
 #include "audio/CWaveFile.h"
-#include "audio/CWaveInsert.h"
-#include "audio/CWaveMix.h"
+#include "support/audio/CWaveInsert.h"
+#include "support/audio/CWaveMix.h"
 #include "audio/MixSong.h"
 #include "audio/SampleSteps.h"
 #include "foundation/SystemReason.h"

@@ -1,6 +1,6 @@
 #include "audio/CWaveFile.h"
-#include "audio/CWaveInsert.h"
-#include "audio/CWaveMix.h"
+#include "support/audio/CWaveInsert.h"
+#include "support/audio/CWaveMix.h"
 #include "audio/MixSong.h"
 #include "foundation/FileHelpers.h"
 #include "support/audio/AudioTestFixture.h"

@@ -4,7 +4,7 @@
 
 #include "foundation/Diagnostics.h"
 #include "foundation/ModuleReporter.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace crx {
 namespace {

@@ -9,7 +9,7 @@
 #include "foundation/FileHelpers.h"
 #include "foundation/GeneralError.h"
 #include "foundation/SystemReason.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

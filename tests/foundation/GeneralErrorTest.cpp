@@ -2,7 +2,7 @@
 
 #include "foundation/GeneralError.h"
 #include "foundation/ModuleReporter.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace crx {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/SongInfoFileBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"

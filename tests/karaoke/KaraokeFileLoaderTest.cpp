@@ -9,7 +9,7 @@
 
 #include "karaoke/LyricTextDecoder.h"
 #include "karaoke/MelodyChannelFinder.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/MultiTrackFileBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"

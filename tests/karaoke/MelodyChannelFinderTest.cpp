@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "karaoke/KaraokeFileLoader.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/MultiTrackFileBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
 

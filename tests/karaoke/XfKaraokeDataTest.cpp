@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/midi/MidiTestBytes.h"
 #include "support/platform/TempFolder.h"

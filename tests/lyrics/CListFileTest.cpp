@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

@@ -7,7 +7,7 @@
 
 #include "lyrics/CVocaloid.h"
 #include "midi/MidiTrackData.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/XfFileBuilder.h"
 

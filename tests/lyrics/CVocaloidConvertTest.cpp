@@ -13,7 +13,7 @@
 #include "lyrics/CVocaloidConvertInternalData.h"
 #include "midi/MidiTrackData.h"
 #include "platform/ReadingService.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"

@@ -16,7 +16,7 @@
 #include "lyrics/CVocaloidConvertRemoveChar.h"
 #include "lyrics/LyricEvent.h"
 #include "platform/ReadingService.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/lyrics/KanaPassFixture.h"
 
 namespace crx {

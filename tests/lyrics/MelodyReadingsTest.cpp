@@ -15,7 +15,7 @@
 #include "lyrics/Cp932Text.h"
 #include "lyrics/WordDictionary.h"
 #include "platform/MecabReadingService.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/lyrics/KanaPassFixture.h"

@@ -17,7 +17,7 @@
 #include "lyrics/Cp932Text.h"
 #include "lyrics/LyricEvent.h"
 #include "platform/MecabReadingService.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace crx {
 namespace {

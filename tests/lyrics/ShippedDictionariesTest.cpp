@@ -6,7 +6,7 @@
 #include "lyrics/CEnglishToKana.h"
 #include "lyrics/CKanjiToKana.h"
 #include "platform/MecabReadingService.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/platform/TempFolder.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/FileChooser.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 
 namespace crx {

@@ -29,7 +29,6 @@ TEST(TextCodec, LeadBytes) {
   EXPECT_FALSE(TextCodec::IsCp932LeadByte(0xA0));  // half-width kana range starts
   EXPECT_FALSE(TextCodec::IsCp932LeadByte(0x80));
   EXPECT_FALSE(TextCodec::IsCp932LeadByte(0xFD));
-  EXPECT_FALSE(TextCodec::IsSystemLeadByte(0x82));
 }
 
 }  // namespace

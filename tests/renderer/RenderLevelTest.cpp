@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "foundation/FileHelpers.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "renderer/LoudnessNormalizer.h"
 #include "renderer/CTunepressDlg.h"
 #include "support/platform/TempFolder.h"

@@ -4,7 +4,7 @@
 
 #include "foundation/CConfigControl.h"
 #include "foundation/FixedField.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "renderer/CConfigDlg.h"
 #include "renderer/TunepressSettings.h"
 #include "support/platform/TempFolder.h"

@@ -7,7 +7,7 @@
 
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "renderer/AccompanimentRenderer.h"
 #include "renderer/CConfigDlg.h"
 #include "renderer/CTunepressDlg.h"

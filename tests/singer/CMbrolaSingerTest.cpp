@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "lyrics/CSyllableTable.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "singer/CMbrolaSinger.h"
 #include "singer/CMbrolaVoice.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "midi/MidiFormat1Data.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "singer/CVocalMidiReader.h"
 #include "singer/CVocalSinger.h"

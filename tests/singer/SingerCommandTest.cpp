@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "singer/CSongSinger.h"
 #include "singer/CVocalMidiReader.h"

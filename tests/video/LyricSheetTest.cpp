@@ -13,7 +13,7 @@
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CImeLanguage.h"
 #include "platform/ReadingService.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "video/SubtitleScript.h"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "karaoke/XfKaraokeData.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
 #include "video/LyricSheet.h"

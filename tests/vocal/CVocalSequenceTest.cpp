@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "support/vocal/VocalNoteBuilder.h"
 #include "vocal/CVocalSequence.h"

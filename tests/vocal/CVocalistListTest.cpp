@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "foundation/Diagnostics.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "support/platform/TempFolder.h"
 #include "support/vocal/VocalNoteBuilder.h"

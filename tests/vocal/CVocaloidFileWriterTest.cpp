@@ -7,7 +7,7 @@
 
 #include "lyrics/CVocaloid.h"
 #include "midi/MidiTrackData.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "support/platform/TempFolder.h"
 #include "support/vocal/PeerReaders.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "audio/CWaveFile.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "support/audio/AudioSamples.h"
 #include "support/platform/TempFolder.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "midi/MidiTrackData.h"
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 
 namespace crx::test {

@@ -1,4 +1,4 @@
-#include "audio/CWaveMix.h"
+#include "support/audio/CWaveMix.h"
 
 #include <algorithm>
 #include <vector>

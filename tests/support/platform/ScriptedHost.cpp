@@ -1,4 +1,4 @@
-#include "platform/ScriptedHost.h"
+#include "support/platform/ScriptedHost.h"
 
 #include "platform/DialogModel.h"
 

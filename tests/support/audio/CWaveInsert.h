@@ -4,6 +4,7 @@
 
 namespace crx {
 
+// The tests' reference lead-in, kept beside the product's one to check it.
 // Writes the source WAV file to the destination with milliseconds of
 // silence in front, in the source's own format. The whole work is done by
 // the constructor.

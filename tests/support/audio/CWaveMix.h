@@ -4,6 +4,7 @@
 
 namespace crx {
 
+// The tests' reference mix, kept beside the product's one to check it.
 // Writes the sample-wise sum of two 44100 Hz, 2-channel, 16-bit WAV files,
 // as long as the longer one; any other format is refused with "CWaveMix" and
 // nothing is written. The whole work is done by the constructor.

@@ -1,4 +1,4 @@
-#include "audio/CWaveInsert.h"
+#include "support/audio/CWaveInsert.h"
 
 #include <algorithm>
 #include <vector>
