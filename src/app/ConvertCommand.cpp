@@ -7,7 +7,6 @@
 #include <optional>
 #include <string_view>
 
-#include "app/VocalPipeline.h"
 #include "foundation/FileHelpers.h"
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CVocaloid.h"
@@ -16,6 +15,7 @@
 #include "platform/Process.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
+#include "workflow/VocalPipeline.h"
 
 namespace crx {
 namespace {

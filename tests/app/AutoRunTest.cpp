@@ -9,13 +9,12 @@
 #include <vector>
 
 #include "app/CCantorixDlg.h"
-#include "app/CFullAutoRun.h"
 #include "foundation/FixedField.h"
 #include "platform/ScriptedHost.h"
-#include "support/app/StandInStart.h"
 #include "support/audio/AudioSamples.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
+#include "support/workflow/StandInStart.h"
 
 namespace crx {
 namespace {
@@ -75,7 +74,6 @@ struct AutoRunTest : ::testing::Test, test::StandInStart {
     dialog = std::make_unique<Dlg>(OutsidePrograms(where, ProgramWaits{3000, 3000, 20, 50}));
     dialog->OnInitDialog();
     dialog->SelectMode(mode);
-    CFullAutoRun::Install(*dialog, VocalPipeline::OctaveShift(0));
     return *dialog;
   }
   // Clicks the full-auto button and waits for the run's end.
@@ -95,14 +93,14 @@ struct AutoRunTest : ::testing::Test, test::StandInStart {
 };
 
 TEST_F(AutoRunTest, ModeWavEndsWithTheMixInTimeAndOnlyIt) {
-  Dlg& d = Open(CFullAutoRun::kWav);
+  Dlg& d = Open(Workflow::kWav);
   Run(karaoke);
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"処理が終了しました。"});
   EXPECT_TRUE(d.IsEnabled(Dlg::kFullAutoId));
   EXPECT_EQ(d.StatusLine(), "");
   ASSERT_TRUE(Exists("song.wav"));
   // The default delete flags take every intermediate file away.
-  for (const char* gone : {"out.mid", "out.wav", "acc.wav", "acc.aiff", "song_tmp.mid"}) {
+  for (const char* gone : {"out.mid", "out.wav", "acc.wav", "song_tmp.mid"}) {
     EXPECT_FALSE(Exists(gone)) << gone;
   }
   // The mix starts where the song's first sound is: the melody's tone and
@@ -124,7 +122,7 @@ TEST_F(AutoRunTest, ModeWavEndsWithTheMixInTimeAndOnlyIt) {
 }
 
 TEST_F(AutoRunTest, RefusalsAndFailuresStopWithTheirMessageAndFinishedLast) {
-  Dlg& d = Open(CFullAutoRun::kWav);
+  Dlg& d = Open(Workflow::kWav);
   // acc.mid would mix into the accompaniment's own acc.wav.
   fs::copy_file(karaoke, songs.File("acc.mid"));
   Run(songs.File("acc.mid"));
@@ -152,7 +150,7 @@ TEST_F(AutoRunTest, RefusalsAndFailuresStopWithTheirMessageAndFinishedLast) {
 }
 
 TEST_F(AutoRunTest, Mp3ModeWithoutEncoderKeepsTheMixAndDeleteFlagsCanTakeTheResult) {
-  Dlg& d = Open(CFullAutoRun::kMp3);
+  Dlg& d = Open(Workflow::kMp3);
   WriteFixedField(d.Settings().mp3EncoderPath, "");
   Run(karaoke);
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"処理が終了しました。"});
@@ -161,7 +159,7 @@ TEST_F(AutoRunTest, Mp3ModeWithoutEncoderKeepsTheMixAndDeleteFlagsCanTakeTheResu
   EXPECT_TRUE(Exists("out.mid"));  // stopped before the deletions
 
   host.Clear();
-  d.SelectMode(CFullAutoRun::kWav);
+  d.SelectMode(Workflow::kWav);
   d.Settings().deleteMixedWav = 1;
   Run(karaoke);
   EXPECT_FALSE(Exists("song.wav"));
@@ -169,13 +167,13 @@ TEST_F(AutoRunTest, Mp3ModeWithoutEncoderKeepsTheMixAndDeleteFlagsCanTakeTheResu
 }
 
 TEST_F(AutoRunTest, VideoModeWaitsForAVideoThatComesLate) {
-  Dlg& d = Open(CFullAutoRun::kVideo);
+  Dlg& d = Open(Workflow::kVideo);
   Program("Lyricreel", "(sleep 0.4; : > \"$3\") >/dev/null 2>&1 &");
   host.AnswerDialog([](DialogModel&) { return DialogResult::Ok; });
   Run(karaoke);
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"処理が終了しました。"});
   EXPECT_TRUE(Exists("song.wmv"));
-  EXPECT_EQ(d.VideoPath(), songs.File("song.wmv"));
+  EXPECT_EQ(d.Flow().VideoPath(), songs.File("song.wmv"));
 
   host.Clear();
   Program("Lyricreel", "exit 0");
