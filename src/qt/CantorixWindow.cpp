@@ -133,6 +133,10 @@ void CantorixWindow::Sync() {
   const bool running = dialog_.ProgressRunning();
   if (running && !progress_.isActive()) progress_.start();
   if (!running && progress_.isActive()) progress_.stop();
+  if (closeWhenStopped_ && !Working()) {
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
+  }
 }
 
 void CantorixWindow::ClickControl(int id) {
@@ -160,7 +164,7 @@ void CantorixWindow::CommandEnded() {
   Sync();
 }
 
-bool CantorixWindow::MayClose() const { return !busy_ && dialog_.IsEnabled(Dlg::kCloseId); }
+bool CantorixWindow::Working() const { return busy_ || dialog_.WorkerRunning(); }
 
 void CantorixWindow::reject() {
   // Escape is the close box.
@@ -172,7 +176,14 @@ void CantorixWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  if (!MayClose() || !dialog_.OnOK()) {
+  if (Working()) {
+    // The run stops first; the window follows once it has.
+    dialog_.RequestStop();
+    closeWhenStopped_ = true;
+    event->ignore();
+    return;
+  }
+  if (!dialog_.OnOK()) {
     event->ignore();
     return;
   }

@@ -19,6 +19,8 @@ namespace crx::qt {
 // repainting (and the status line growing) while a step waits for an outside
 // program; meanwhile every step button, the mode box and 終了 are disabled,
 // and the step's own dialogs and messages come up through the GUI host.
+// Closing the window during a run stops it (its programs end, what it had
+// not finished is removed), and the window closes once it has stopped.
 class CantorixWindow : public QDialog {
   Q_OBJECT
 
@@ -42,7 +44,7 @@ class CantorixWindow : public QDialog {
 
  private:
   void CommandEnded();
-  bool MayClose() const;
+  bool Working() const;
 
   CCantorixDlg& dialog_;
   std::map<int, QWidget*> controls_;
@@ -52,6 +54,7 @@ class CantorixWindow : public QDialog {
   std::thread command_;
   bool busy_ = false;
   bool closing_ = false;
+  bool closeWhenStopped_ = false;
 };
 
 }  // namespace crx::qt

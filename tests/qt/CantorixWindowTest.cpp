@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -146,6 +147,35 @@ void CantorixWindowTest::manualStepsClickedThrough() {
   QVERIFY(!m.window->Control(Dlg::kModeBoxId)->isEnabled());
   QVERIFY(!m.window->Control(Dlg::kCloseId)->isEnabled());
   QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy(), 60000);
+}
+
+void CantorixWindowTest::closingDuringARunStopsItsProgramAndClosesAfter() {
+  MainUnderTest m(gui_);
+  // A singer that would take long, and says when it has started.
+  const std::string started = m.songs.File("started");
+  WriteFileBytes(m.start.File("CantorixSinger"), "#!/bin/sh\n: > " + ShellQuote(started) +
+                                                     "\necho part > \"${1%.*}.wav\"\n"
+                                                     "sleep 30\n");
+  AutoAnswer answers;
+  answers.pressDefaultButtons = true;
+  answers.File(U(m.karaoke));
+  m.Click(1);
+  m.Click(2);
+  answers.File(U(m.songs.File("vocal.mid")));
+  m.Click(3);
+  const Dlg::StepRow& four = Dlg::kRows[3];
+  m.window->ClickControl(four.executeId);
+  QTRY_VERIFY_WITH_TIMEOUT(fs::exists(started), 20000);
+  QElapsedTimer timer;
+  timer.start();
+  m.window->close();
+  QVERIFY(m.window->isVisible());  // not before the run has stopped
+  QTRY_VERIFY_WITH_TIMEOUT(!m.window->isVisible(), 10000);
+  QVERIFY(timer.elapsed() < 10000);
+  QVERIFY(!m.window->Busy());
+  // The singer's half-written WAV is gone; the files of the steps before stay.
+  QVERIFY(!fs::exists(m.songs.File("vocal.wav")));
+  QVERIFY(fs::exists(m.songs.File("vocal.mid")));
 }
 
 }  // namespace crx::test

@@ -66,6 +66,7 @@ class CantorixWindowTest : public QObject {
  private slots:
   void showsTheRowsAndTheModes();
   void manualStepsClickedThrough();
+  void closingDuringARunStopsItsProgramAndClosesAfter();
 
  private:
   qt::GuiApplication& gui_;
