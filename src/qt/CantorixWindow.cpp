@@ -76,10 +76,17 @@ CantorixWindow::CantorixWindow(Dlg& dialog, QWidget* parent) : QDialog(parent), 
   status_->setMinimumWidth(fontMetrics().horizontalAdvance(QString(48, '*')));
   controls_[Dlg::kStatusLineId] = status_;
 
+  stop_ = new QPushButton(Utf8(kStopCaption), this);
+  stop_->setObjectName("stop");
+  stop_->setAutoDefault(false);
+  connect(stop_, &QPushButton::clicked, this, [this] { dialog_.RequestStop(); });
+
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(mode_);
   bottom->addWidget(status_, 1);
+  bottom->addWidget(stop_);
   chain(mode_);
+  chain(stop_);
   for (auto [id, caption] :
        {std::pair{Dlg::kSettingsId, Dlg::kSettingsCaption},
         std::pair{Dlg::kHelpId, Dlg::kHelpCaption}, std::pair{Dlg::kCloseId, Dlg::kCloseCaption}}) {
@@ -130,6 +137,7 @@ void CantorixWindow::Sync() {
     mode_->setCurrentIndex(dialog_.ModeSelection());
   }
   status_->setText(Utf8(dialog_.StatusLine()));
+  stop_->setEnabled(Working() && !closeWhenStopped_);
   const bool running = dialog_.ProgressRunning();
   if (running && !progress_.isActive()) progress_.start();
   if (!running && progress_.isActive()) progress_.stop();

@@ -9,6 +9,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 
 namespace crx::qt {
 
@@ -19,8 +20,9 @@ namespace crx::qt {
 // repainting (and the status line growing) while a step waits for an outside
 // program; meanwhile every step button, the mode box and 終了 are disabled,
 // and the step's own dialogs and messages come up through the GUI host.
-// Closing the window during a run stops it (its programs end, what it had
-// not finished is removed), and the window closes once it has stopped.
+// 中止 stops a running step or automatic run (its programs end, what it had
+// not finished is removed); closing the window during a run does the same,
+// and the window closes once the run has stopped.
 class CantorixWindow : public QDialog {
   Q_OBJECT
 
@@ -35,6 +37,8 @@ class CantorixWindow : public QDialog {
   // True while a command runs.
   bool Busy() const { return busy_; }
   QWidget* Control(int id) const;
+  QPushButton* StopButton() const { return stop_; }
+  static constexpr std::string_view kStopCaption = "中止";
 
   void reject() override;
 
@@ -50,6 +54,7 @@ class CantorixWindow : public QDialog {
   std::map<int, QWidget*> controls_;
   QComboBox* mode_ = nullptr;
   QLabel* status_ = nullptr;
+  QPushButton* stop_ = nullptr;
   QTimer progress_;
   std::thread command_;
   bool busy_ = false;

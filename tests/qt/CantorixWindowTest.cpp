@@ -149,7 +149,7 @@ void CantorixWindowTest::manualStepsClickedThrough() {
   QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy(), 60000);
 }
 
-void CantorixWindowTest::closingDuringARunStopsItsProgramAndClosesAfter() {
+void CantorixWindowTest::stoppingOrClosingDuringARunStopsItsProgram() {
   MainUnderTest m(gui_);
   // A singer that would take long, and says when it has started.
   const std::string started = m.songs.File("started");
@@ -164,6 +164,19 @@ void CantorixWindowTest::closingDuringARunStopsItsProgramAndClosesAfter() {
   answers.File(U(m.songs.File("vocal.mid")));
   m.Click(3);
   const Dlg::StepRow& four = Dlg::kRows[3];
+  QVERIFY(!m.window->StopButton()->isEnabled());
+  // 中止 stops the step: it failed, and may be run again.
+  m.window->ClickControl(four.executeId);
+  QTRY_VERIFY_WITH_TIMEOUT(fs::exists(started), 20000);
+  QVERIFY(m.window->StopButton()->isEnabled());
+  m.window->StopButton()->click();
+  QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy(), 10000);
+  QCOMPARE(m.Buttons(), std::string("x4 r123 e"));
+  QVERIFY(!fs::exists(m.songs.File("vocal.wav")));
+  QVERIFY(m.window->isVisible());
+  QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join('|')));
+  // Closing stops it too, and then closes.
+  fs::remove(started);
   m.window->ClickControl(four.executeId);
   QTRY_VERIFY_WITH_TIMEOUT(fs::exists(started), 20000);
   QElapsedTimer timer;

@@ -66,7 +66,7 @@ class CantorixWindowTest : public QObject {
  private slots:
   void showsTheRowsAndTheModes();
   void manualStepsClickedThrough();
-  void closingDuringARunStopsItsProgramAndClosesAfter();
+  void stoppingOrClosingDuringARunStopsItsProgram();
 
  private:
   qt::GuiApplication& gui_;
