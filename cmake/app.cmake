@@ -27,4 +27,4 @@ cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL crx_app_test_needs_progr
 
 # The tags of the finished MP3 are written by TagLib.
 pkg_check_modules(TAGLIB REQUIRED IMPORTED_TARGET taglib)
-target_link_libraries(crx_app PUBLIC PkgConfig::TAGLIB)
+target_link_libraries(crx_workflow PUBLIC PkgConfig::TAGLIB)

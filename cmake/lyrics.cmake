@@ -21,7 +21,7 @@ add_custom_target(crx_dictionaries ALL DEPENDS ${crx_dictionaries})
 # The programs and the lyric tests need the dictionaries beside them; their
 # targets are defined after this file is read.
 function(crx_lyrics_dictionary_dependents)
-  foreach(t Cantorix test_lyrics test_vocal test_app)
+  foreach(t Cantorix test_lyrics test_vocal test_workflow test_app)
     if(TARGET ${t})
       add_dependencies(${t} crx_dictionaries)
     endif()

@@ -1,5 +1,6 @@
 #include "app/AutoCommand.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -14,17 +15,19 @@
 #include <thread>
 
 #include "app/CCantorixDlg.h"
-#include "app/CFullAutoRun.h"
 #include "app/CVideoDlg.h"
-#include "app/OutsidePrograms.h"
 #include "audio/LoudnessLeveler.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
 #include "karaoke/XfSongInformation.h"
 #include "platform/ConsoleHost.h"
+#include "platform/Process.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
+#include "workflow/OutsidePrograms.h"
+#include "workflow/SettingsSession.h"
+#include "workflow/Workflow.h"
 
 namespace crx {
 namespace {
@@ -58,9 +61,9 @@ int Fail(const std::string& reason) {
 }
 
 std::optional<int> ParseMode(std::string_view text) {
-  if (text == "wav") return CFullAutoRun::kWav;
-  if (text == "mp3") return CFullAutoRun::kMp3;
-  if (text == "wmv") return CFullAutoRun::kVideo;
+  if (text == "wav") return Workflow::kWav;
+  if (text == "mp3") return Workflow::kMp3;
+  if (text == "wmv") return Workflow::kVideo;
   return std::nullopt;
 }
 
@@ -158,6 +161,93 @@ class ProgressTicker {
   std::thread thread_;
 };
 
+// The answers of a run without a window: the karaoke file and the octaves
+// given, the video's texts given or else the karaoke file's. What the
+// automatic run never asks is refused.
+class OptionsUser : public WorkflowUser {
+ public:
+  explicit OptionsUser(const Options& options) : options_(options) {}
+
+  std::optional<std::string> KaraokeFile() override { return options_.karaoke; }
+  bool MelodyRange(crx::MelodyRange& range) override {
+    return VocalPipeline::OctaveShift(options_.octaves)(range);
+  }
+  void ReviewLyrics(LyricsReview& review) override {
+    std::vector<std::string> lines;
+    VocalPipeline::ConvertLyrics(review.song, review.vocaloid, review.melodyChannel,
+                                 review.dictionaryFolder, lines);
+  }
+  std::optional<std::string> VocalMidiPath() override { return std::nullopt; }
+  void BeforeSinger(const std::string&, const std::string&, ProgramField&) override {}
+  std::optional<std::string> SingerProgram() override { return std::nullopt; }
+  std::optional<std::string> MixPath() override { return std::nullopt; }
+  void MixValues(const std::string&, const std::string&, const std::string&,
+                 MixSettings&) override {}
+  bool WantMp3(ProgramField&) override { return true; }
+  void FilesToRemove(const std::array<std::string, 4>&, std::array<int32_t, 4>&) override {}
+
+  std::string VideoTexts(const VideoRequest& request) override {
+    XfSongInformation info;
+    if (request.song != nullptr) info = XfSongInformation::From(*request.song);
+    // The video dialog's own checks and writing, without the window.
+    CVideoDlg video(request.mixWavPath, request.karaokeMidiPath, request.backgroundPath,
+                    request.videoPath, request.workFolder);
+    video.OnInitDialog();
+    const std::pair<CVideoDlg::Text, const std::string*> fromSong[] = {
+        {CVideoDlg::kTitle, &info.title},
+        {CVideoDlg::kComposer, &info.composer},
+        {CVideoDlg::kLyricist, &info.lyricist}};
+    for (const auto& [field, cp932] : fromSong) {
+      auto given = options_.texts.find(field);
+      video.SetText(field, given != options_.texts.end() ? given->second
+                                                         : TextCodec::Cp932ToUtf8Lossy(*cp932));
+    }
+    video.OnOK();
+    return video.SongInfoPath();
+  }
+
+ private:
+  const Options& options_;
+};
+
+// The run that SIGINT and SIGTERM stop, and the signal that came.
+std::atomic<Workflow*> g_stoppable{nullptr};
+volatile sig_atomic_t g_signal = 0;
+
+extern "C" void OnStopSignal(int signal) {
+  g_signal = signal;
+  if (Workflow* flow = g_stoppable.load()) flow->RequestStop();
+}
+
+// SIGINT and SIGTERM stop the run instead of ending the process at once,
+// while it lives.
+class StopOnSignals {
+ public:
+  explicit StopOnSignals(Workflow& flow) {
+    g_signal = 0;
+    g_stoppable.store(&flow);
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previousInt_);
+    sigaction(SIGTERM, &action, &previousTerm_);
+  }
+  ~StopOnSignals() {
+    sigaction(SIGINT, &previousInt_, nullptr);
+    sigaction(SIGTERM, &previousTerm_, nullptr);
+    g_stoppable.store(nullptr);
+  }
+  StopOnSignals(const StopOnSignals&) = delete;
+  StopOnSignals& operator=(const StopOnSignals&) = delete;
+  // The status of a process ended by the signal: 128 and its number.
+  static int ExitStatus() { return kSignalStatusBase + static_cast<int>(g_signal); }
+
+ private:
+  static constexpr int kSignalStatusBase = 128;
+  struct sigaction previousInt_ {};
+  struct sigaction previousTerm_ {};
+};
+
 }  // namespace
 
 int RunAutoCommand(const std::vector<std::string>& args) { return RunAutoCommand(args, stdout); }
@@ -184,16 +274,15 @@ int RunAutoCommand(const std::vector<std::string>& args, std::FILE* productOut) 
 
   ConsoleHost host;
   ScopedUi scope(host);
-  // Start-up runs before any answer is queued: a missing singer's file
-  // dialog is cancelled, not answered with the karaoke file.
-  CCantorixDlg dialog;
-  dialog.OnInitDialog();
-  dialog.KeepSettingsFile();
-  AppSettings& settings = dialog.Settings();
+  const OutsidePrograms programs = OutsidePrograms::ForStartFolder(StartFolder());
+  SettingsSession session;
+  session.Open(programs);
+  session.KeepFile();
+  AppSettings& settings = session.Values();
   if (options.mode) {
     settings.mode = *options.mode;
-  } else if (settings.mode < CFullAutoRun::kWav || settings.mode > CFullAutoRun::kVideo) {
-    settings.mode = CFullAutoRun::kWav;
+  } else if (settings.mode < Workflow::kWav || settings.mode > Workflow::kVideo) {
+    settings.mode = Workflow::kWav;
   }
   if (options.singer) WriteFixedField(settings.voiceProgramPath, *options.singer);
   if (options.loudness) settings.loudness = *options.loudness;
@@ -205,44 +294,35 @@ int RunAutoCommand(const std::vector<std::string>& args, std::FILE* productOut) 
     return 1;
   }
 
-  host.AddFileAnswer(options.karaoke);
-  host.SetDialogPreset("CVideoDlg", [&](DialogModel& model) {
-    auto& video = static_cast<CVideoDlg&>(model);
-    XfSongInformation info;
-    if (const XfKaraokeData* song = dialog.Song()) info = XfSongInformation::From(*song);
-    const std::pair<CVideoDlg::Text, const std::string*> fromSong[] = {
-        {CVideoDlg::kTitle, &info.title},
-        {CVideoDlg::kComposer, &info.composer},
-        {CVideoDlg::kLyricist, &info.lyricist}};
-    for (const auto& [field, cp932] : fromSong) {
-      auto given = options.texts.find(field);
-      video.SetText(field, given != options.texts.end() ? given->second
-                                                        : TextCodec::Cp932ToUtf8Lossy(*cp932));
-    }
-    return DialogResult::Ok;
-  });
-
-  dialog.SetGivenMelodyChannel(options.melodyChannel);
-  CFullAutoRun run(dialog, VocalPipeline::OctaveShift(options.octaves));
+  OptionsUser user(options);
+  Workflow flow(programs, settings, programs.Locations().startFolder, session.WorkFolder(), user);
+  flow.SetGivenMelodyChannel(options.melodyChannel);
   SongCredits given;
   for (auto [field, text] : {std::pair{CVideoDlg::kTitle, &given.title},
                              std::pair{CVideoDlg::kComposer, &given.composer},
                              std::pair{CVideoDlg::kLyricist, &given.lyricist}}) {
     if (auto found = options.texts.find(field); found != options.texts.end()) *text = found->second;
   }
-  run.SetGivenCredits(std::move(given));
-  run.SetStepListener([](int step) {
-    Ui().ShowMessage(CCantorixDlg::kRows[static_cast<size_t>(step)].description,
+  flow.SetGivenCredits(std::move(given));
+  flow.SetStepListener([](Step step) {
+    Ui().ShowMessage(CCantorixDlg::kRows[static_cast<size_t>(IndexOf(step))].description,
                      MessageKind::Plain);
   });
   std::string product;
   {
-    ProgressTicker ticker;
-    product = run.RunFullAuto();
+    const StopOnSignals signals(flow);
+    {
+      ProgressTicker ticker;
+      product = flow.RunAutomatic();
+    }
+    if (flow.Interrupted()) {
+      std::fprintf(stderr, "Cantorix auto: stopped; this run's files were removed\n");
+      return StopOnSignals::ExitStatus();
+    }
   }
-  Ui().ShowMessage(CFullAutoRun::kFinishedMessage, MessageKind::Plain);
+  Ui().ShowMessage(Workflow::kFinishedMessage, MessageKind::Plain);
   if (product.empty()) {
-    if (dialog.Song() == nullptr) {
+    if (flow.Song() == nullptr) {
       std::fprintf(stderr, "Cantorix auto: no karaoke song could be read from %s\n",
                    options.karaoke.c_str());
     }

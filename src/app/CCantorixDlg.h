@@ -10,32 +10,29 @@
 #include <thread>
 #include <vector>
 
-#include "app/OutsidePrograms.h"
-#include "app/VocalPipeline.h"
-#include "foundation/AppSettings.h"
-#include "foundation/CConfigControl.h"
-#include "foundation/StandardTempo.h"
-#include "lyrics/CVocaloid.h"
 #include "platform/DialogModel.h"
+#include "workflow/OutsidePrograms.h"
+#include "workflow/SettingsSession.h"
+#include "workflow/Workflow.h"
+#include "workflow/WorkflowUser.h"
 
 namespace crx {
 
-class XfKaraokeData;
-
 // The main dialog of Cantorix: nine numbered steps that turn a karaoke MIDI
 // file into a sung song, by hand or all at once. The class holds every
-// control as data (id, caption, text, enabled state), the state that passes
-// between the steps and the step operations themselves; a window shows the
-// controls and forwards clicks to Click(), and drives the progress timer.
+// control as data (id, caption, text, enabled state), which follow from
+// where the Workflow stands, and answers the Workflow's questions with the
+// step dialogs; a window shows the controls and forwards clicks to Click(),
+// and drives the progress timer.
 //
-// Any thread may read the controls; the step operations run on the thread
-// that clicks, except the writing of the vocal MIDI, which runs on a worker
-// thread owned by the dialog (joined before it closes).
-class CCantorixDlg : public DialogModel {
+// Any thread may read the controls; the steps run on the thread that clicks,
+// except step 3 and the automatic run, which run on a worker thread owned
+// by the dialog (joined before it closes).
+class CCantorixDlg : public DialogModel, private WorkflowUser {
  public:
   static constexpr int kResourceId = 102;
   static constexpr std::string_view kCaption = "歌声・伴奏合成ツール";
-  static constexpr int kStepCount = 9;
+  static constexpr int kStepCount = crx::kStepCount;
 
   enum class ControlKind { Description, Execute, Redo, Edit, ModeBox, Button, StatusLine };
   // One row of the dialog: its label, its read-only description field and
@@ -79,7 +76,8 @@ class CCantorixDlg : public DialogModel {
   // The entries of the mode box; the index is the mode kept in the settings.
   static constexpr std::array<std::string_view, 4> kModes = {"手動", "自動(wav)", "自動(mp3)",
                                                              "自動(wmv)"};
-  static constexpr int kManualMode = 0;
+  static constexpr int kManualMode = Workflow::kManual;
+  static_assert(kModes.size() == Workflow::kModeCount);
 
   // The about box (system-menu command 16).
   static constexpr int kAboutCommand = 16;
@@ -94,18 +92,9 @@ class CCantorixDlg : public DialogModel {
   static constexpr size_t kProgressMaxLength = 48;
   static constexpr size_t kStatusReadLimit = 255;
 
-  // The first tempo before any song was loaded: the MIDI default.
-  static constexpr int kDefaultFirstTempo = kStandardTempo;
-  static constexpr int kMelodyChannel = 0;
-  // Left out of the accompaniment with the melody (MIDI channel 11).
-  static constexpr int kRhythmChannel = 10;
-
   static constexpr std::string_view kHelpPage = "help/index.html";
 
-  // Messages and file dialogs of the steps.
-  static constexpr std::string_view kMsgSameAsKaraokeName =
-      "元のmidiファイルと同じ名前は指定できません。";
-  static constexpr std::string_view kMsgSameFileName = "同じファイル名は使用できません。";
+  // The file dialogs of the steps.
   // XF karaoke files, Soft Karaoke files and MIDI files with a lyric per note.
   static constexpr std::string_view kKaraokeFilter =
       "カラオケ・歌詞付きMIDIファイル (XF, .kar)|*.mid;*.kar;*.midi|";
@@ -114,11 +103,6 @@ class CCantorixDlg : public DialogModel {
   static constexpr std::string_view kVocalMidiExtension = "*.mid";
   static constexpr std::string_view kMixFilter = "合成 wave files|*.wav|";
   static constexpr std::string_view kMixExtension = "*.wav";
-  static constexpr std::string_view kWavEnding = ".wav";
-  static constexpr std::string_view kAiffEnding = ".aiff";
-  static constexpr std::string_view kTemporaryMidiEnding = "_tmp.mid";
-  static constexpr std::string_view kMp3Ending = ".mp3";
-  static constexpr std::string_view kVideoEnding = ".wmv";
 
   // One control as a window shows it.
   struct Control {
@@ -140,21 +124,16 @@ class CCantorixDlg : public DialogModel {
   CCantorixDlg(const CCantorixDlg&) = delete;
   CCantorixDlg& operator=(const CCantorixDlg&) = delete;
 
-  // The main dialog of the process once it has started, for the threads that
-  // work on it; null before and after.
-  static CCantorixDlg* Current();
-
   const char* DialogName() const override { return "CCantorixDlg"; }
   // Start-up: working folder, default settings with the search for the
-  // outside programs, the settings file over them, the controls and the mode.
+  // outside programs, the settings file over them, a fresh Workflow and the
+  // mode.
   bool OnInitDialog() override;
   // "終了": refused while a worker thread runs.
   bool OnOK() override;
   void OnCancel() override {}
-  // Frees the song and writes the settings file; runs once.
+  // Writes the settings file; runs once.
   void OnDestroy();
-  // Headless runs read the settings file but leave it as it was.
-  void KeepSettingsFile();
 
   // --- the controls -------------------------------------------------------
   std::vector<Control> Controls() const;
@@ -175,97 +154,34 @@ class CCantorixDlg : public DialogModel {
   bool ProgressRunning() const;
   // One tick of the progress timer.
   void ProgressTimer();
+  void StartProgress();
+  void StopProgress();
   // Waits until the worker thread, if any, has ended.
   void WaitForWorker();
   bool WorkerRunning() const;
-  // Runs work on the dialog's worker thread with the mode box and "終了"
-  // disabled until it ends. False (nothing started) while one runs.
-  bool StartWorker(std::function<void()> work);
+  // Asks the running step or automatic run to stop: its programs are
+  // stopped and what it had not finished is removed.
+  void RequestStop() { flow_->RequestStop(); }
+  // Step 1 with the karaoke file named (dropped on the window) instead of
+  // chosen in the file dialog.
+  void LoadDroppedKaraoke(const std::string& path);
 
-  // --- the commands -------------------------------------------------------
-  void OnLoadKaraokeMidi();      // step 1
-  void OnReviewLyrics();         // step 2
-  void OnWriteVocalMidi();       // step 3
-  void OnRenderVocal();          // step 4
-  void OnRenderAccompaniment();  // step 5
-  void OnMix();                  // step 6
-  void OnEncodeMp3();            // step 7
-  void OnMakeVideo();            // step 8
-  void OnRemoveFiles();          // step 9
-  void OnEditSound(const std::string& wavPath);
+  // --- the commands besides the steps -------------------------------------
+  void OnEditSound(Step step);
   void OnSettings();
-  void OnModeChange();
   void OnHelp();
-  // The automatic run (by default CFullAutoRun with the melody-range
-  // dialog); another handler replaces it.
-  void SetFullAutoHandler(std::function<void(CCantorixDlg&)> handler);
-  void OnFullAuto();
-
-  // --- the enabling operations (indices count from 0 = step 1) ------------
-  void EnableExecuteButton(int index);
-  void EnableRedoButtons(int index);
-  void EnableEditButton(int index);
-  void ResetButtons();
-  // The three operations at once; -1 disables that kind.
-  void SetButtons(int execute, int redo, int edit);
-  void DisableAll() { SetButtons(-1, -1, -1); }
-  void EnableFullAuto(bool enabled);
-  void StartProgress();
-  void StopProgress();
-
-  // --- the step work, shared with the automatic run ------------------------
-  // Reads karaokeMidiPath() anew; choose shows the melody range (by default
-  // the melody-range dialog).
-  bool LoadKaraokeMidi(const MelodyRangeChooser& choose = {});
-  // Writes the vocal MIDI from the syllables and the song's main track.
-  bool WriteVocalMidiFile();
-  // Asks for the singing-voice program while its path names no file; false
-  // when the user cancels.
-  bool EnsureVoiceProgram();
-  // Starts the singing-voice program and waits; true when the vocal WAV
-  // exists afterwards (else its message was shown).
-  bool RenderVocalWav();
-  // Removes channels 0 and 10 from the song, writes it beside the karaoke
-  // file, has the renderer make the accompaniment WAV; true when it exists
-  // (else its message was shown). The temporary MIDI is always deleted.
-  bool RenderAccompanimentWav();
-  // Deletes the files whose delete flags are 1.
-  void RemoveFlaggedFiles();
-
-  // The file naming between the steps.
-  std::string VocalWavPathFor(const std::string& vocalMidiPath) const;
-  std::string AccompanimentWavPathFor(const std::string& vocalMidiPath) const;
-  std::string TemporaryMidiPath() const;
   std::string HelpPath() const;
 
   // --- the state ----------------------------------------------------------
+  Workflow& Flow() { return *flow_; }
   const std::string& StartFolder() const { return startFolder_; }
-  const std::string& WorkFolder() const { return workFolder_; }
-  std::string& KaraokeMidiPath() { return karaokeMidiPath_; }
-  std::string& VocalMidiPath() { return vocalMidiPath_; }
-  std::string& VocalWavPath() { return vocalWavPath_; }
-  std::string& AccompanimentWavPath() { return accompanimentWavPath_; }
-  std::string& MixWavPath() { return mixWavPath_; }
-  std::string& VideoPath() { return videoPath_; }
-  XfKaraokeData* Song() { return song_.get(); }
-  CVocaloid& Vocaloid() { return vocaloid_; }
-  int MelodyChannel() const { return melodyChannel_; }
-  // Why the melody channel of the loaded song is the one it is (UTF-8).
-  const std::string& MelodyChannelNote() const { return melodyChannelNote_; }
-  // The channel a headless run was told to sing; none: the song's own.
-  void SetGivenMelodyChannel(std::optional<int> channel) { givenMelodyChannel_ = channel; }
-  int Transpose() const { return transpose_; }
-  int FirstTempo() const { return firstTempo_; }
-  AppSettings& Settings() { return settings_; }
+  const std::string& WorkFolder() const { return settings_.WorkFolder(); }
+  AppSettings& Settings() { return settings_.Values(); }
   const OutsidePrograms& Programs() const { return programs_; }
-  std::string SettingsPath() const;
+  std::string SettingsPath() const { return settings_.FilePath(); }
 
  private:
   struct ControlState {
-    std::array<bool, kStepCount> execute{};
-    std::array<bool, kStepCount> redo{};
-    std::array<bool, kStepCount> edit{};
-    bool fullAuto = false;
     bool modeBox = true;
     bool close = true;
     int mode = 0;
@@ -273,32 +189,40 @@ class CCantorixDlg : public DialogModel {
     std::string status;
   };
   void Changed();
-  void WriteVocalMidiThread();
+  // Runs the step with the progress indicator going.
+  void RunStep(Step step);
+  // The automatic run on the worker thread, kFinishedMessage at its end.
+  void OnFullAuto();
+  // Runs work on the dialog's worker thread with the mode box and "終了"
+  // disabled until it ends. False (nothing started) while one runs.
+  bool StartWorker(std::function<void()> work);
+
+  // The answers of the step dialogs.
+  std::optional<std::string> KaraokeFile() override;
+  bool MelodyRange(crx::MelodyRange& range) override;
+  void ReviewLyrics(LyricsReview& review) override;
+  std::optional<std::string> VocalMidiPath() override;
+  void BeforeSinger(const std::string& vocalMidiPath, const std::string& vocalWavPath,
+                    ProgramField& singer) override;
+  std::optional<std::string> SingerProgram() override;
+  std::optional<std::string> MixPath() override;
+  void MixValues(const std::string& vocalWavPath, const std::string& accompanimentWavPath,
+                 const std::string& mixWavPath, MixSettings& values) override;
+  bool WantMp3(ProgramField& encoder) override;
+  std::string VideoTexts(const VideoRequest& request) override;
+  void FilesToRemove(const std::array<std::string, 4>& files,
+                     std::array<int32_t, 4>& flags) override;
 
   std::string startFolder_;
   OutsidePrograms programs_;
-  std::string workFolder_;
-  std::string karaokeMidiPath_;
-  std::string vocalMidiPath_;
-  std::string vocalWavPath_;
-  std::string accompanimentWavPath_;
-  std::string mixWavPath_;
-  std::string videoPath_;
-  std::unique_ptr<XfKaraokeData> song_;
-  CVocaloid vocaloid_;
-  int melodyChannel_ = kMelodyChannel;
-  std::optional<int> givenMelodyChannel_;
-  std::string melodyChannelNote_;
-  int transpose_ = 0;
-  int firstTempo_ = kDefaultFirstTempo;
-  AppSettings settings_;
-  std::unique_ptr<CConfigControl> settingsStore_;  // after settings_: saves them before they go
+  SettingsSession settings_;
+  std::unique_ptr<Workflow> flow_;
+  std::optional<std::string> droppedKaraoke_;
   bool destroyed_ = false;
 
   mutable std::mutex mutex_;  // guards controls_ and listener_
   ControlState controls_;
   std::function<void()> listener_;
-  std::function<void(CCantorixDlg&)> fullAuto_;
   std::thread worker_;
   bool workerRunning_ = false;  // under mutex_
 };

@@ -1,7 +1,7 @@
 #include "app/CExternalDlg.h"
 
-#include "app/OutsidePrograms.h"
 #include "foundation/FixedField.h"
+#include "workflow/OutsidePrograms.h"
 
 namespace crx {
 

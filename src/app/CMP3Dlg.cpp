@@ -1,7 +1,7 @@
 #include "app/CMP3Dlg.h"
 
-#include "app/OutsidePrograms.h"
 #include "foundation/FixedField.h"
+#include "workflow/OutsidePrograms.h"
 
 namespace crx {
 

@@ -7,7 +7,6 @@
 #include <optional>
 #include <string_view>
 
-#include "app/VocalPipeline.h"
 #include "foundation/CommandLine.h"
 #include "foundation/FileHelpers.h"
 #include "karaoke/XfKaraokeData.h"
@@ -17,6 +16,7 @@
 #include "platform/Process.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
+#include "workflow/VocalPipeline.h"
 
 namespace crx {
 namespace {

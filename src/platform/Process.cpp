@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -30,6 +31,8 @@ struct StreamPlan {
   int outWrite = -1;
   int errWrite = -1;
   std::string workingFolder;
+  bool quietOutput = false;  // only standard output on /dev/null
+  bool ownGroup = false;     // a process group of its own, default signal handling
 };
 
 // Spawns program. Returns the child's id or -1.
@@ -45,9 +48,10 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (plan.quiet || plan.outWrite >= 0) {
+  if (plan.quiet || plan.outWrite >= 0 || plan.errWrite >= 0) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   }
+  if (plan.quietOutput) posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   if (plan.quiet) {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
@@ -57,13 +61,32 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
   if (!plan.workingFolder.empty()) {
     posix_spawn_file_actions_addchdir_np(&actions, plan.workingFolder.c_str());
   }
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  if (plan.ownGroup) {
+    // The child leads a group of its own, so that it and everything it
+    // starts can be stopped together; it handles signals as a fresh program.
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGTERM);
+    sigaddset(&defaults, SIGPIPE);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  }
   pid_t pid = -1;
   int rc;
   if (program.find('/') == std::string::npos) {
-    rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    rc = posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
   } else {
-    rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
   }
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? pid : -1;
 }
@@ -91,12 +114,48 @@ struct Pipe {
   }
 };
 
+// The status waitpid gave, as StartAndWait returns it.
+int ExitStatus(int status) {
+  return WIFEXITED(status) ? WEXITSTATUS(status) : Process::kStartFailed;
+}
+
+// A file that takes a child's standard error: unnamed, read back once the
+// child has ended (a pipe would block a child left running unread).
+class ErrorSpool {
+ public:
+  ErrorSpool() {
+    char name[] = "/tmp/crx-errors-XXXXXX";
+    fd_ = mkostemp(name, O_CLOEXEC);
+    if (fd_ >= 0) unlink(name);
+  }
+  ~ErrorSpool() {
+    if (fd_ >= 0) close(fd_);
+  }
+  ErrorSpool(const ErrorSpool&) = delete;
+  ErrorSpool& operator=(const ErrorSpool&) = delete;
+  int Fd() const { return fd_; }
+  // The last bytes written, at most limit.
+  std::string Tail(size_t limit) const {
+    if (fd_ < 0) return {};
+    const off_t end = lseek(fd_, 0, SEEK_END);
+    if (end <= 0) return {};
+    const off_t from = end > static_cast<off_t>(limit) ? end - static_cast<off_t>(limit) : 0;
+    std::string text(static_cast<size_t>(end - from), '\0');
+    const ssize_t n = pread(fd_, text.data(), text.size(), from);
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return text;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
 int WaitForExit(pid_t pid) {
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) return Process::kStartFailed;
   }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : Process::kStartFailed;
+  return ExitStatus(status);
 }
 
 std::mutex g_startFolderMutex;
@@ -195,6 +254,75 @@ Process::CaptureResult Process::StartAndCapture(const std::string& program,
   if (!pending.empty() && options.onOutputLine) options.onOutputLine(pending);
   result.status = WaitForExit(pid);
   return result;
+}
+
+Process::RunResult Process::RunInGroup(const std::string& program,
+                                       const std::vector<std::string>& args,
+                                       const RunOptions& options) {
+  CollectEnded();
+  RunResult result;
+  const ErrorSpool errors;
+  StreamPlan plan;
+  plan.ownGroup = true;
+  plan.quietOutput = options.quietOutput;
+  plan.errWrite = errors.Fd();
+  const pid_t pid = Spawn(program, args, plan);
+  if (pid < 0) return result;
+  constexpr auto kPoll = std::chrono::milliseconds(5);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(options.timeoutMs, 0));
+  for (;;) {
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) {
+      result.outcome = WaitOutcome::Finished;
+      result.status = ExitStatus(status);
+      break;
+    }
+    if (r < 0 && errno != EINTR) {
+      result.outcome = WaitOutcome::Finished;
+      break;
+    }
+    if (options.shouldStop && options.shouldStop()) {
+      StopGroup(pid);
+      result.outcome = WaitOutcome::Stopped;
+      break;
+    }
+    if (options.timeoutMs != kNoTimeout && std::chrono::steady_clock::now() >= deadline) {
+      LeaveRunning(pid);
+      result.outcome = WaitOutcome::TimedOut;
+      result.leftRunning = pid;
+      break;
+    }
+    std::this_thread::sleep_for(kPoll);
+  }
+  result.errorOutput = errors.Tail(kMaxErrorOutput);
+  return result;
+}
+
+void Process::StopGroup(int pid) {
+  if (pid <= 0) return;
+  kill(-pid, SIGTERM);
+  kill(pid, SIGTERM);  // in case it has left its group
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStopGraceMs);
+  for (;;) {
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    // Not ours to collect (left running and already collected) or gone.
+    const bool ended = r == pid || (r < 0 && errno == ECHILD) || (r == 0 && kill(pid, 0) != 0);
+    if (ended || std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  // Whatever of the group is still there (a child that ignores SIGTERM, or
+  // the leader itself) ends now.
+  kill(-pid, SIGKILL);
+  if (kill(pid, 0) == 0) {
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+  }
+  std::lock_guard lock(g_leftRunningMutex);
+  std::erase(g_leftRunning, pid);
 }
 
 Process::WaitOutcome Process::ShellOpen(const std::string& program, std::string_view parameters,

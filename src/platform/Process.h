@@ -12,7 +12,8 @@ class Process {
  public:
   static constexpr int kStartFailed = -1;
 
-  enum class WaitOutcome { Finished, TimedOut, StartFailed };
+  enum class WaitOutcome { Finished, TimedOut, StartFailed, Stopped };
+  static constexpr int kNoTimeout = -1;
 
   // Starts program with the given arguments (argument 0 is the program's
   // file name, added here) and waits for it. The exit status, or
@@ -48,6 +49,34 @@ class Process {
   static CaptureResult StartAndCapture(const std::string& program,
                                        const std::vector<std::string>& args,
                                        const CaptureOptions& options);
+
+  // How RunInGroup starts and waits.
+  struct RunOptions {
+    int timeoutMs = kNoTimeout;
+    // Asked every few milliseconds while the program runs; true stops its
+    // whole process group (StopGroup) and the result is Stopped.
+    std::function<bool()> shouldStop;
+    // Standard output on /dev/null; otherwise it is this process's.
+    bool quietOutput = false;
+  };
+  struct RunResult {
+    WaitOutcome outcome = WaitOutcome::StartFailed;
+    int status = kStartFailed;  // the exit status once Finished, as StartAndWait
+    std::string errorOutput;    // the last kMaxErrorOutput bytes of standard error
+    // After a time-out: the program's id, which is also its process group's.
+    int leftRunning = -1;
+  };
+  // Starts program in a process group of its own, standard input on
+  // /dev/null and standard error kept aside for the result, and waits until
+  // it ends, the time-out passes (it is then left running) or shouldStop
+  // says so. A program started so does not see the terminal's Ctrl-C: the
+  // caller decides when to stop it.
+  static RunResult RunInGroup(const std::string& program, const std::vector<std::string>& args,
+                              const RunOptions& options);
+  // Ends a process group started by RunInGroup: SIGTERM, then SIGKILL to
+  // whatever is left after kStopGraceMs; the leader is collected.
+  static void StopGroup(int pid);
+  static constexpr int kStopGraceMs = 2000;
 
   // Windows command-line splitting: blanks separate, double quotes group and
   // are removed, backslashes escape quotes only.

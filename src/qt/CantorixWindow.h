@@ -11,6 +11,7 @@ class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QLabel;
+class QPushButton;
 
 namespace crx::qt {
 
@@ -21,6 +22,9 @@ namespace crx::qt {
 // repainting (and the status line growing) while a step waits for an outside
 // program; meanwhile every step button, the mode box and 終了 are disabled,
 // and the step's own dialogs and messages come up through the GUI host.
+// 中止 stops a running step or automatic run (its programs end, what it had
+// not finished is removed); closing the window during a run does the same,
+// and the window closes once the run has stopped.
 class CantorixWindow : public QDialog {
   Q_OBJECT
 
@@ -35,6 +39,8 @@ class CantorixWindow : public QDialog {
   // True while a command runs.
   bool Busy() const { return busy_; }
   QWidget* Control(int id) const;
+  QPushButton* StopButton() const { return stop_; }
+  static constexpr std::string_view kStopCaption = "中止";
 
   void reject() override;
   // A karaoke file dropped on the window is loaded as step 1 loads one;
@@ -49,16 +55,18 @@ class CantorixWindow : public QDialog {
 
  private:
   void CommandEnded();
-  bool MayClose() const;
+  bool Working() const;
 
   CCantorixDlg& dialog_;
   std::map<int, QWidget*> controls_;
   QComboBox* mode_ = nullptr;
   QLabel* status_ = nullptr;
+  QPushButton* stop_ = nullptr;
   QTimer progress_;
   std::thread command_;
   bool busy_ = false;
   bool closing_ = false;
+  bool closeWhenStopped_ = false;
 };
 
 }  // namespace crx::qt

@@ -1,21 +1,31 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <cmath>
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/CCantorixDlg.h"
-#include "app/CFullAutoRun.h"
 #include "foundation/FixedField.h"
+#include "platform/Process.h"
 #include "support/platform/ScriptedHost.h"
-#include "support/app/StandInStart.h"
 #include "support/audio/AudioSamples.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
+#include "support/workflow/StandInStart.h"
+
+extern char** environ;
 
 namespace crx {
 namespace {
@@ -75,7 +85,6 @@ struct AutoRunTest : ::testing::Test, test::StandInStart {
     dialog = std::make_unique<Dlg>(OutsidePrograms(where, ProgramWaits{3000, 3000, 20, 50}));
     dialog->OnInitDialog();
     dialog->SelectMode(mode);
-    CFullAutoRun::Install(*dialog, VocalPipeline::OctaveShift(0));
     return *dialog;
   }
   // Clicks the full-auto button and waits for the run's end.
@@ -95,14 +104,14 @@ struct AutoRunTest : ::testing::Test, test::StandInStart {
 };
 
 TEST_F(AutoRunTest, ModeWavEndsWithTheMixInTimeAndOnlyIt) {
-  Dlg& d = Open(CFullAutoRun::kWav);
+  Dlg& d = Open(Workflow::kWav);
   Run(karaoke);
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"処理が終了しました。"});
   EXPECT_TRUE(d.IsEnabled(Dlg::kFullAutoId));
   EXPECT_EQ(d.StatusLine(), "");
   ASSERT_TRUE(Exists("song.wav"));
   // The default delete flags take every intermediate file away.
-  for (const char* gone : {"out.mid", "out.wav", "acc.wav", "acc.aiff", "song_tmp.mid"}) {
+  for (const char* gone : {"out.mid", "out.wav", "acc.wav", "song_tmp.mid"}) {
     EXPECT_FALSE(Exists(gone)) << gone;
   }
   // The mix starts where the song's first sound is: the melody's tone and
@@ -124,7 +133,7 @@ TEST_F(AutoRunTest, ModeWavEndsWithTheMixInTimeAndOnlyIt) {
 }
 
 TEST_F(AutoRunTest, RefusalsAndFailuresStopWithTheirMessageAndFinishedLast) {
-  Dlg& d = Open(CFullAutoRun::kWav);
+  Dlg& d = Open(Workflow::kWav);
   // acc.mid would mix into the accompaniment's own acc.wav.
   fs::copy_file(karaoke, songs.File("acc.mid"));
   Run(songs.File("acc.mid"));
@@ -152,7 +161,7 @@ TEST_F(AutoRunTest, RefusalsAndFailuresStopWithTheirMessageAndFinishedLast) {
 }
 
 TEST_F(AutoRunTest, Mp3ModeWithoutEncoderKeepsTheMixAndDeleteFlagsCanTakeTheResult) {
-  Dlg& d = Open(CFullAutoRun::kMp3);
+  Dlg& d = Open(Workflow::kMp3);
   WriteFixedField(d.Settings().mp3EncoderPath, "");
   Run(karaoke);
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"処理が終了しました。"});
@@ -161,7 +170,7 @@ TEST_F(AutoRunTest, Mp3ModeWithoutEncoderKeepsTheMixAndDeleteFlagsCanTakeTheResu
   EXPECT_TRUE(Exists("out.mid"));  // stopped before the deletions
 
   host.Clear();
-  d.SelectMode(CFullAutoRun::kWav);
+  d.SelectMode(Workflow::kWav);
   d.Settings().deleteMixedWav = 1;
   Run(karaoke);
   EXPECT_FALSE(Exists("song.wav"));
@@ -169,13 +178,13 @@ TEST_F(AutoRunTest, Mp3ModeWithoutEncoderKeepsTheMixAndDeleteFlagsCanTakeTheResu
 }
 
 TEST_F(AutoRunTest, VideoModeWaitsForAVideoThatComesLate) {
-  Dlg& d = Open(CFullAutoRun::kVideo);
+  Dlg& d = Open(Workflow::kVideo);
   Program("Lyricreel", "(sleep 0.4; : > \"$3\") >/dev/null 2>&1 &");
   host.AnswerDialog([](DialogModel&) { return DialogResult::Ok; });
   Run(karaoke);
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"処理が終了しました。"});
   EXPECT_TRUE(Exists("song.wmv"));
-  EXPECT_EQ(d.VideoPath(), songs.File("song.wmv"));
+  EXPECT_EQ(d.Flow().VideoPath(), songs.File("song.wmv"));
 
   host.Clear();
   Program("Lyricreel", "exit 0");
@@ -243,6 +252,99 @@ TEST_F(AutoCommandTest, BadInputGivesStatusOne) {
                      test::ShellQuote(songs.File("empty.mid"))),
             1);
   EXPECT_NE(errors.find("処理が終了しました。"), std::string::npos);
+}
+
+// Ctrl-C or a SIGTERM while each outside program works: the program is
+// stopped, the run's files go, and only the karaoke file and whole products
+// stay. The command runs from a start folder of its own, so that its
+// renderer, encoder and video maker are slow stand-ins.
+TEST_F(AutoCommandTest, ASignalStopsTheRunAndItsProgramAndLeavesOnlyWholeProducts) {
+  fs::copy_file(std::string(CRX_START_FOLDER) + "/Cantorix", start.File("Cantorix"));
+  const TempFolder marks;
+  const std::string pids = marks.File("pids");
+  // A stand-in notes its id and its child's, says it has started, writes
+  // part of its file and works on.
+  const auto slow = [&](const std::string& name, const std::string& out) {
+    return "echo $$ >> " + test::ShellQuote(pids) + "\necho part > " + out +
+           "\nsleep 30 &\necho $! >> " + test::ShellQuote(pids) + "\n: > " +
+           test::ShellQuote(marks.File(name)) + "\nwait";
+  };
+  const std::string voice = test::ShellQuote(marks.File("voice.wav"));
+  const auto quick = [&](const std::string& name) {
+    if (name == "TunepressCRX") return "cp " + voice + " \"$2\"";
+    if (name == "lame") return std::string("cp \"$1\" \"$2\"");
+    if (name == "Lyricreel") return std::string(": > \"$3\"");
+    return "cp " + voice + " \"${1%.*}.wav\"";
+  };
+  struct Case {
+    std::string program;
+    std::string out;
+    const char* mode;
+    int signal;
+    std::set<std::string> left;
+  };
+  const Case cases[] = {
+      {"CantorixSinger", "\"${1%.*}.wav\"", "mp3", SIGINT, {"song.mid"}},
+      {"TunepressCRX", "\"$2\"", "mp3", SIGTERM, {"song.mid"}},
+      {"lame", "\"$2\"", "mp3", SIGINT, {"song.mid", "song.wav"}},
+      {"Lyricreel", "\"$3\"", "wmv", SIGINT, {"song.mid", "song.wav"}},
+  };
+  const std::string names[] = {"CantorixSinger", "TunepressCRX", "lame", "Lyricreel"};
+  // A voice to mix: the stand-in singer's own output.
+  ASSERT_EQ(
+      Cantorix("--singer " + test::ShellQuote(kStandInSinger) + " " + test::ShellQuote(karaoke)), 0)
+      << errors;
+  fs::rename(songs.File("song.wav"), marks.File("voice.wav"));
+  // Only the karaoke file to start from (this renderer still leaves its AIFF).
+  for (const char* other : {"acc.aiff", "stdout", "stderr"}) fs::remove(songs.File(other));
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.program);
+    for (const std::string& name : names)
+      Program(name, name == c.program ? slow(name, c.out) : quick(name));
+    fs::remove(pids);
+    const std::vector<std::string> args = {
+        start.File("Cantorix"),       "auto", "--mode", c.mode, "--singer",
+        start.File("CantorixSinger"), karaoke};
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, songs.File("stderr").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    const auto begin = std::chrono::steady_clock::now();
+    while (!fs::exists(marks.File(c.program)) &&
+           std::chrono::steady_clock::now() - begin < std::chrono::seconds(30)) {
+      SleepMs(20);
+    }
+    ASSERT_TRUE(fs::exists(marks.File(c.program))) << test::ReadFileBytes(songs.File("stderr"));
+    kill(pid, c.signal);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(20));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + c.signal);
+    // Every stand-in and its child have ended (a zombie awaits its adopter).
+    const std::string started = test::ReadFileBytes(pids);
+    std::istringstream ids(started);
+    for (std::string id; std::getline(ids, id);) {
+      const std::string stat = test::ReadFileBytes("/proc/" + id + "/stat");
+      const size_t state = stat.rfind(") ");
+      EXPECT_TRUE(state == std::string::npos || stat[state + 2] == 'Z') << id;
+    }
+    std::set<std::string> left;
+    for (const auto& e : fs::directory_iterator(songs.Path())) {
+      if (e.path().filename() != "stderr") left.insert(e.path().filename().string());
+    }
+    EXPECT_EQ(left, c.left);
+    fs::remove(songs.File("song.wav"));
+    fs::remove(marks.File(c.program));
+  }
 }
 
 }  // namespace

@@ -12,12 +12,13 @@
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
 #include "midi/MidiEvent.h"
+#include "platform/Process.h"
 #include "support/platform/ScriptedHost.h"
-#include "support/app/StandInStart.h"
 #include "support/audio/WavBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
 #include "support/renderer/RenderProbe.h"
+#include "support/workflow/StandInStart.h"
 
 namespace crx {
 namespace {
@@ -83,7 +84,7 @@ struct MainDialogTest : ::testing::Test, test::StandInStart {
   }
   std::vector<int> MelodyNotes() {
     std::vector<int> notes;
-    for (const MidiEvent& e : dialog->Song()->MainTrack().Events())
+    for (const MidiEvent& e : dialog->Flow().Song()->MainTrack().Events())
       if (e.kind == MidiKind::Note && e.channel == 0) notes.push_back(e.note);
     return notes;
   }
@@ -115,7 +116,7 @@ TEST_F(MainDialogTest, AWholeManualRunFollowsTheButtonTable) {
   d.SetChangeListener([&] { states.push_back(Buttons(d)); });
   EXPECT_EQ(Buttons(d), "x1 r e");
   EXPECT_EQ(d.Text(1026), Dlg::kRows[9].description);
-  EXPECT_EQ(d.FirstTempo(), 500000);
+  EXPECT_EQ(d.Flow().FirstTempo(), 500000);
 
   host.AnswerDialog([](DialogModel& m) {
     static_cast<CMelodyDlg&>(m).OnOctaveUp();
@@ -124,23 +125,22 @@ TEST_F(MainDialogTest, AWholeManualRunFollowsTheButtonTable) {
   host.AnswerFile(karaoke);
   Click(1);
   EXPECT_EQ(Buttons(d), "x2 r1 e");
-  EXPECT_EQ(d.Transpose(), 12);
+  EXPECT_EQ(d.Flow().Transpose(), 12);
   Click(2);
   EXPECT_EQ(Buttons(d), "x3 r12 e");
-  EXPECT_EQ(d.Vocaloid().Count(), 9);  // eight syllables and the end record
+  EXPECT_EQ(d.Flow().Vocaloid().Count(), 9);  // eight syllables and the end record
   host.AnswerFile(songs.File("vocal.mid"));
   Click(3);
   EXPECT_NE(std::find(states.begin(), states.end(), "x r e busy"), states.end());
   EXPECT_EQ(Buttons(d), "x4 r123 e");
   Click(4);
   EXPECT_EQ(Buttons(d), "x5 r1234 e4");
-  EXPECT_EQ(d.VocalWavPath(), songs.File("vocal.wav"));
+  EXPECT_EQ(d.Flow().VocalWavPath(), songs.File("vocal.wav"));
   Click(5);
   EXPECT_EQ(Buttons(d), "x6 r12345 e5");
-  EXPECT_EQ(d.AccompanimentWavPath(), songs.File("song.wav"));
+  EXPECT_EQ(d.Flow().AccompanimentWavPath(), songs.File("song.wav"));
   EXPECT_TRUE(fs::exists(songs.File("song.wav")));
   EXPECT_FALSE(fs::exists(songs.File("song_tmp.mid")));
-  EXPECT_FALSE(fs::exists(songs.File("song.aiff")));
   host.AnswerFile(songs.File("mix.wav"));
   Click(6);
   EXPECT_EQ(Buttons(d), "x7 r123456 e6");
@@ -188,12 +188,12 @@ TEST_F(MainDialogTest, FailedStepsLeaveTheButtonsToTryAgain) {
 
   // The mix refuses the names of its inputs and fails on a vocal WAV that is
   // none; cancelled dialogs change nothing.
-  fs::copy_file(songs.File("voice.source"), songs.File("song.wav"));
+  Program("TunepressCRX", "cp " + test::ShellQuote(songs.File("voice.source")) + " \"$2\"");
   Click(5);
   host.AnswerFile(songs.File("mix.wav"));
   Click(6);
   EXPECT_EQ(Buttons(d), "x6 r12345 e5");
-  EXPECT_EQ(d.MixWavPath(), "");
+  EXPECT_EQ(d.Flow().MixWavPath(), "");
   fs::copy_file(songs.File("voice.source"), songs.File("vocal.wav"),
                 fs::copy_options::overwrite_existing);
   host.AnswerFile(songs.File("song.wav"));
@@ -206,17 +206,27 @@ TEST_F(MainDialogTest, FailedStepsLeaveTheButtonsToTryAgain) {
 
   host.AnswerFile(songs.File("mix.wav"));
   Click(6);
-  const size_t messages = host.Messages().size();
-  Program("lame", "exit 1");
+  // A failing encoder and one that has written nothing when its time is up
+  // both fail, said with the encoder's own words; no MP3, whole or not, stays.
+  host.Clear();
+  const std::string failed = songs.File("mix.mp3") + "の生成に失敗しました。";
+  Program("lame", "echo 'lame: cannot read input' >&2; exit 1");
   Click(7);
   EXPECT_EQ(Buttons(d), "x7 r123456 e");
   Program("lame", "sleep 1; cp \"$1\" \"$2\"");  // past the wait
   Click(7);
   EXPECT_EQ(Buttons(d), "x7 r123456 e");
+  EXPECT_EQ(host.Messages(),
+            (std::vector<std::string>{failed + "\nlame: cannot read input", failed}));
+  SleepMs(1200);  // the stopped encoder would have written by now
+  EXPECT_FALSE(fs::exists(songs.File("mix.mp3")));
+  for (const auto& entry : fs::directory_iterator(songs.Path())) {
+    EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+  }
   host.AnswerDialog([](DialogModel&) { return DialogResult::Cancel; });
   Click(7);
   EXPECT_EQ(Buttons(d), "x8 r1234567 e");
-  EXPECT_EQ(host.Messages().size(), messages);
+  EXPECT_EQ(host.Messages().size(), 2u);
   Program("Lyricreel", "exit 0");
   Click(8);
   EXPECT_EQ(Buttons(d), "x8 r1234567 e");
@@ -235,7 +245,7 @@ TEST_F(MainDialogTest, NameRulesRedoneStepsAndBadFiles) {
   Click(3, true);
   EXPECT_EQ(host.Messages(),
             std::vector<std::string>{"元のmidiファイルと同じ名前は指定できません。"});
-  EXPECT_EQ(d.VocalMidiPath(), songs.File("Song.mid"));
+  EXPECT_EQ(d.Flow().VocalMidiPath(), songs.File("Song.mid"));
   EXPECT_TRUE(fs::exists(songs.File("Song.mid")));
 
   // Step 5 takes the melody out of the song: a redone step 2 finds nothing
@@ -245,7 +255,7 @@ TEST_F(MainDialogTest, NameRulesRedoneStepsAndBadFiles) {
   EXPECT_TRUE(MelodyNotes().empty());
   Click(2, true);
   EXPECT_EQ(Buttons(d), "x3 r12 e");
-  EXPECT_LE(d.Vocaloid().Count(), 1);
+  EXPECT_LE(d.Flow().Vocaloid().Count(), 1);
   host.AnswerFile(karaoke);
   Click(1, true);
   EXPECT_EQ(MelodyNotes(), (std::vector<int>{60, 61, 62, 63, 64, 65, 66, 67}));
@@ -261,7 +271,7 @@ TEST_F(MainDialogTest, NameRulesRedoneStepsAndBadFiles) {
   host.AnswerFile(karaoke);
   Click(1, true);
   EXPECT_EQ(Buttons(d), "x1 r e");
-  EXPECT_EQ(d.Song(), nullptr);
+  EXPECT_EQ(d.Flow().Song(), nullptr);
 }
 
 TEST_F(MainDialogTest, StartUpModeAndShutDown) {

@@ -1,4 +1,4 @@
-#include "app/SongProducts.h"
+#include "workflow/SongProducts.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -16,16 +16,15 @@
 #include <vector>
 
 #include "app/CCantorixDlg.h"
-#include "app/CFullAutoRun.h"
-#include "app/Mp3Tagger.h"
 #include "foundation/AppSettings.h"
 #include "support/platform/ScriptedHost.h"
-#include "support/app/StandInStart.h"
 #include "support/audio/LoudnessPeer.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
 #include "support/video/VideoPeers.h"
+#include "support/workflow/StandInStart.h"
 #include "video/SyncedLyrics.h"
+#include "workflow/Mp3Tagger.h"
 
 namespace crx {
 namespace {
@@ -131,10 +130,9 @@ struct SongProductsTest : ::testing::Test, test::StandInStart {
     ProgramLocations where{start.Path(), {start.File("CantorixSinger")}, {start.File("lame")}, {}};
     dialog = std::make_unique<Dlg>(OutsidePrograms(where, ProgramWaits{20000, 3000, 20, 50}));
     dialog->OnInitDialog();
-    dialog->SelectMode(CFullAutoRun::kMp3);
+    dialog->SelectMode(Workflow::kMp3);
     host.AnswerFile(karaoke);
-    CFullAutoRun run(*dialog, VocalPipeline::OctaveShift(0));
-    return run.RunFullAuto();
+    return dialog->Flow().RunAutomatic();
   }
 
   TempFolder songs;

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -173,9 +174,51 @@ void CantorixWindowTest::aDroppedKaraokeFileIsLoadedAsStepOne() {
   QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy(), 20000);
   QTRY_VERIFY_WITH_TIMEOUT(!m.dialog->WorkerRunning(), 20000);
   QCOMPARE(m.Buttons(), std::string("x2 r1 e"));
-  QCOMPARE(QString::fromStdString(m.dialog->KaraokeMidiPath()), U(m.karaoke));
+  QCOMPARE(QString::fromStdString(m.dialog->Flow().KaraokeMidiPath()), U(m.karaoke));
   QCOMPARE(answers.dialogs, QStringList{"CMelodyDlg"});
   QCOMPARE(answers.messages.size(), 2);
+}
+
+void CantorixWindowTest::stoppingOrClosingDuringARunStopsItsProgram() {
+  MainUnderTest m(gui_);
+  // A singer that would take long, and says when it has started.
+  const std::string started = m.songs.File("started");
+  WriteFileBytes(m.start.File("CantorixSinger"), "#!/bin/sh\n: > " + ShellQuote(started) +
+                                                     "\necho part > \"${1%.*}.wav\"\n"
+                                                     "sleep 30\n");
+  AutoAnswer answers;
+  answers.pressDefaultButtons = true;
+  answers.File(U(m.karaoke));
+  m.Click(1);
+  m.Click(2);
+  answers.File(U(m.songs.File("vocal.mid")));
+  m.Click(3);
+  const Dlg::StepRow& four = Dlg::kRows[3];
+  QVERIFY(!m.window->StopButton()->isEnabled());
+  // 中止 stops the step: it failed, and may be run again.
+  m.window->ClickControl(four.executeId);
+  QTRY_VERIFY_WITH_TIMEOUT(fs::exists(started), 20000);
+  QVERIFY(m.window->StopButton()->isEnabled());
+  m.window->StopButton()->click();
+  QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy(), 10000);
+  QCOMPARE(m.Buttons(), std::string("x4 r123 e"));
+  QVERIFY(!fs::exists(m.songs.File("vocal.wav")));
+  QVERIFY(m.window->isVisible());
+  QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join('|')));
+  // Closing stops it too, and then closes.
+  fs::remove(started);
+  m.window->ClickControl(four.executeId);
+  QTRY_VERIFY_WITH_TIMEOUT(fs::exists(started), 20000);
+  QElapsedTimer timer;
+  timer.start();
+  m.window->close();
+  QVERIFY(m.window->isVisible());  // not before the run has stopped
+  QTRY_VERIFY_WITH_TIMEOUT(!m.window->isVisible(), 10000);
+  QVERIFY(timer.elapsed() < 10000);
+  QVERIFY(!m.window->Busy());
+  // The singer's half-written WAV is gone; the files of the steps before stay.
+  QVERIFY(!fs::exists(m.songs.File("vocal.wav")));
+  QVERIFY(fs::exists(m.songs.File("vocal.mid")));
 }
 
 }  // namespace crx::test

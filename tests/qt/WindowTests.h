@@ -69,6 +69,7 @@ class CantorixWindowTest : public QObject {
   void showsTheRowsAndTheModes();
   void manualStepsClickedThrough();
   void aDroppedKaraokeFileIsLoadedAsStepOne();
+  void stoppingOrClosingDuringARunStopsItsProgram();
 
  private:
   qt::GuiApplication& gui_;

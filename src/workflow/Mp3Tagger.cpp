@@ -1,4 +1,4 @@
-#include "app/Mp3Tagger.h"
+#include "workflow/Mp3Tagger.h"
 
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
@@ -12,11 +12,11 @@
 #include <memory>
 #include <system_error>
 
-#include "app/OutsidePrograms.h"
 #include "audio/TemporaryFile.h"
 #include "platform/UiServices.h"
 #include "video/SongCredits.h"
 #include "video/SyncedLyrics.h"
+#include "workflow/OutsidePrograms.h"
 
 namespace crx {
 namespace {

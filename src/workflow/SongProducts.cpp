@@ -1,9 +1,8 @@
-#include "app/SongProducts.h"
+#include "workflow/SongProducts.h"
 
 #include <optional>
 #include <span>
 
-#include "app/Mp3Tagger.h"
 #include "audio/LoudnessLeveler.h"
 #include "audio/TemporaryFile.h"
 #include "foundation/AppSettings.h"
@@ -12,6 +11,7 @@
 #include "platform/UiServices.h"
 #include "video/LyricSheet.h"
 #include "video/SyncedLyrics.h"
+#include "workflow/Mp3Tagger.h"
 
 namespace crx {
 namespace {

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/VocalPipeline.h"
 #include "karaoke/XfKaraokeData.h"
 #include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
+#include "workflow/VocalPipeline.h"
 
 namespace crx {
 namespace {

@@ -1,4 +1,4 @@
-#include "support/app/StandInStart.h"
+#include "support/workflow/StandInStart.h"
 
 #include <cstdlib>
 #include <filesystem>

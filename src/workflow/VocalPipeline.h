@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "app/CMelodyDlg.h"
 #include "lyrics/CVocaloidConvertInternalData.h"
 #include "lyrics/LyricTrackPreparer.h"
 #include "lyrics/MelodyReadings.h"
@@ -49,10 +48,11 @@ struct ConversionOutcome {
 // conversion without dialogs, and the writing of the vocal MIDI.
 class VocalPipeline {
  public:
-  // The range the melody-range check accepts (that of CMelodyDlg).
-  static constexpr int kLowestSingableNote = CMelodyDlg::kLowestSingableNote;
-  static constexpr int kHighestSingableNote = CMelodyDlg::kHighestSingableNote;
-  static constexpr std::string_view kRangeMessage = CMelodyDlg::kRangeMessage;
+  // The range the melody-range check accepts, and what it says of another.
+  static constexpr int kLowestSingableNote = 12;
+  static constexpr int kHighestSingableNote = 115;
+  static constexpr std::string_view kRangeMessage = "音域が異常です。";
+  static constexpr int kOctave = 12;
 
   // Step 1 after the file was chosen: reads the karaoke file into song (none
   // when it yields no main-track event or no lyric track), records its first
@@ -77,12 +77,9 @@ class VocalPipeline {
   // "メロディ: チャンネル N（reason）".
   static std::string MelodyChannelText(const MelodyChannel& melody);
 
-  // The choice of step 1: the melody-range dialog, shown modally; the range
-  // as the user left it counts however the dialog was closed.
-  static MelodyRangeChooser RangeDialog();
-  // The choice of a headless run: the melody-range dialog's buttons pressed
-  // that many times, then its OK check, which shows kRangeMessage and
-  // refuses a range outside 12 to 115.
+  // The choice of a headless run: the range moved by that many octaves, then
+  // the range check, which reports kRangeMessage and refuses a range
+  // outside 12 to 115.
   static MelodyRangeChooser OctaveShift(int octaves);
   // "--octave N" of the headless commands: a whole number from -10 to 10,
   // "+" allowed; nothing when the text is not one.

@@ -1,8 +1,9 @@
-#include "app/OutsidePrograms.h"
+#include "workflow/OutsidePrograms.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -91,15 +92,29 @@ TEST_F(OutsideProgramsTest, AMissingSingerIsNotStartedAndTheWavIsReportedMissing
   EXPECT_FALSE(p.RenderVocal("", "k.mid", "v.mid", tmp.File("v.wav"), 0));
   EXPECT_FALSE(p.RenderVocal(tmp.File("gone"), "k.mid", "v.mid", tmp.File("v.wav"), 0));
   EXPECT_EQ(host.Messages().size(), 2u);
-  std::array<char, kPathFieldSize> field{};
-  host.AnswerFile(tmp.File("gone"));  // still missing: asked again
-  host.AnswerFile(Recorder(tmp.File("singer")));
-  EXPECT_TRUE(OutsidePrograms::AskForSinger(field));
-  EXPECT_EQ(ReadFixedField(field), tmp.File("singer"));
+}
+
+// A program's failure is a failure whatever file stands beside: an earlier
+// WAV of the expected name does not count, and comes back as it was.
+TEST_F(OutsideProgramsTest, AFailingProgramFailsAndSaysWhyEvenBesideAnEarlierFile) {
+  OutsidePrograms p = Programs();
+  const std::string wav = tmp.File("v.wav");
+  test::WriteFileBytes(wav, "earlier");
+  const std::string crashes = Script(tmp.File("crashes"),
+                                     "echo half > \"$1.wav\"\nprintf 'one\\ntwo\\n\\n' >&2\n"
+                                     "for i in 3 4 5 6 7; do echo \"line $i\" >&2; done\nexit 3");
+  EXPECT_FALSE(p.RenderVocal(crashes, "k.mid", tmp.File("v"), wav, 0));
+  EXPECT_EQ(host.Messages(), Lines{wav + "がありません。\nline 3\nline 4\nline 5\nline 6\nline 7"});
+  EXPECT_EQ(ReadFileBytes(wav), "earlier");
+  // A singer that ends well replaces it, and nothing is left aside.
   host.Clear();
-  WriteFixedField(field, "");
-  EXPECT_FALSE(OutsidePrograms::AskForSinger(field));
-  EXPECT_EQ(host.Messages(), Lines{"歌声合成のための外部プログラムを指定してください。"});
+  EXPECT_TRUE(p.RenderVocal(Script(tmp.File("sings"), "echo new > \"$1.wav\""), "k.mid",
+                            tmp.File("v"), wav, 0));
+  EXPECT_EQ(ReadFileBytes(wav), "new\n");
+  EXPECT_TRUE(host.Messages().empty());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.Path()),
+                          std::filesystem::directory_iterator()),
+            3);  // the two programs and the WAV
 }
 
 TEST_F(OutsideProgramsTest, RendererLeavesTheWavAndTheCallerCleansUp) {
@@ -111,34 +126,67 @@ TEST_F(OutsideProgramsTest, RendererLeavesTheWavAndTheCallerCleansUp) {
   EXPECT_EQ(host.Messages(), Lines{"\"" + tmp.File("acc.wav") + "\"がありません。"});
   EXPECT_FALSE(FileExists(midi));
 
-  Recorder(p.RendererPath(), "touch \"$2\" \"${2%.wav}.aiff\"");
+  Recorder(p.RendererPath(), "touch \"$2\"");
   test::WriteFileBytes(midi, "MThd");
   EXPECT_TRUE(p.RenderAccompaniment(midi, tmp.File("acc.wav")));
   EXPECT_EQ(Args(), midi + "\n" + tmp.File("acc.wav") + "\ncrx\n");
-  EXPECT_FALSE(FileExists(tmp.File("acc.aiff")));
   EXPECT_FALSE(FileExists(midi));
   EXPECT_EQ(host.Messages().size(), 1u);
+
+  // A renderer that fails after writing its WAV has made nothing.
+  Recorder(p.RendererPath(), "touch \"$2\"; echo 'no SoundFont' >&2; exit 1");
+  test::WriteFileBytes(midi, "MThd");
+  EXPECT_FALSE(p.RenderAccompaniment(midi, tmp.File("acc.wav")));
+  EXPECT_EQ(host.Messages().back(), "\"" + tmp.File("acc.wav") + "\"がありません。\nno SoundFont");
+  EXPECT_TRUE(FileExists(tmp.File("acc.wav")));  // the earlier one, back
+  EXPECT_FALSE(FileExists(midi));
 }
 
-TEST_F(OutsideProgramsTest, EncoderIsJudgedByTheMp3AfterItsWait) {
+TEST_F(OutsideProgramsTest, EncoderWritesAPartialFileThatBecomesTheMp3OnlyWhenItSucceeds) {
   OutsidePrograms p = Programs();
   const std::string mp3 = tmp.File("mix.mp3");
+  const std::string partial = OutsidePrograms::PartialPathFor(mp3);
+  EXPECT_EQ(partial, tmp.File(".mix.partial.mp3"));
   const std::string good = Recorder(tmp.File("lame"), "touch \"$2\"");
   EXPECT_TRUE(p.EncodeMp3(good, "a b.wav", mp3));
-  EXPECT_EQ(Args(), "a b.wav\n" + mp3 + "\n");
+  EXPECT_EQ(Args(), "a b.wav\n" + partial + "\n");
+  EXPECT_TRUE(FileExists(mp3));
+  EXPECT_FALSE(FileExists(partial));
   RemoveFile(mp3);
-  EXPECT_FALSE(p.EncodeMp3(Script(tmp.File("fails"), "exit 1"), "m.wav", mp3));
-  EXPECT_FALSE(p.EncodeMp3(Script(tmp.File("hangs"), "sleep 3"), "m.wav", mp3));
-  EXPECT_TRUE(p.EncodeMp3(Script(tmp.File("slow"), "touch \"$2\"; sleep 3"), "m.wav", mp3));
+  // Failures are told, with the encoder's words; nothing is left.
+  const std::string failed = mp3 + "の生成に失敗しました。";
+  EXPECT_FALSE(
+      p.EncodeMp3(Script(tmp.File("fails"), "touch \"$2\"; echo bad >&2; exit 1"), "m.wav", mp3));
+  EXPECT_FALSE(p.EncodeMp3(Script(tmp.File("hangs"), "sleep 3; touch \"$2\""), "m.wav", mp3));
+  EXPECT_EQ(host.Messages(), (Lines{failed + "\nbad", failed}));
+  EXPECT_FALSE(FileExists(partial));
+  // Still writing when the time is up: its file is the MP3, as it grows.
+  bool finished = true;
+  EXPECT_TRUE(
+      p.EncodeMp3(Script(tmp.File("slow"), "touch \"$2\"; sleep 3"), "m.wav", mp3, &finished));
+  EXPECT_FALSE(finished);
+  EXPECT_TRUE(FileExists(mp3));
+  host.Clear();
   EXPECT_FALSE(p.EncodeMp3("", "m.wav", mp3));
   EXPECT_TRUE(host.Messages().empty());
+  SleepMs(3500);  // the hanging encoder was stopped: it never writes
+  EXPECT_FALSE(FileExists(partial));
+}
+
+TEST(OutsidePrograms, TheLastLinesOfAnErrorText) {
+  EXPECT_EQ(OutsidePrograms::LastLines(""), "");
+  EXPECT_EQ(OutsidePrograms::LastLines("\r\n\n"), "");
+  EXPECT_EQ(OutsidePrograms::LastLines("a\r\n\nb\n"), "a\nb");
+  EXPECT_EQ(OutsidePrograms::LastLines("1\n2\n3\n4\n5\n6"), "2\n3\n4\n5\n6");
+  EXPECT_EQ(OutsidePrograms::PartialPathFor("/a.b/song"), "/a.b/.song.partial");
+  EXPECT_EQ(OutsidePrograms::PartialPathFor("x.wmv"), ".x.partial.wmv");
 }
 
 TEST_F(OutsideProgramsTest, VideoMakerGetsSixParametersAndALateVideoCountsOnlyInTheAutoRun) {
   OutsidePrograms p = Programs();
   const std::string video = tmp.File("mix.wmv");
-  const std::string params =
-      OutsidePrograms::VideoParameters("m.wav", "k.mid", video, "b g.bmp", "s.lrd", tmp.Path());
+  const std::string params = OutsidePrograms::VideoParameters(
+      "m.wav", "k.mid", OutsidePrograms::PartialPathFor(video), "b g.bmp", "s.lrd", tmp.Path());
   // Not in the start folder: the parameter string is shown.
   EXPECT_FALSE(p.MakeVideo("m.wav", "k.mid", video, "b g.bmp", "s.lrd",
                            OutsidePrograms::VideoCheck::AtOnce));
@@ -149,14 +197,18 @@ TEST_F(OutsideProgramsTest, VideoMakerGetsSixParametersAndALateVideoCountsOnlyIn
   EXPECT_FALSE(p.MakeVideo("m.wav", "k.mid", video, "b g.bmp", "s.lrd",
                            OutsidePrograms::VideoCheck::AtOnce));
   EXPECT_EQ(host.Messages(), Lines{video + "の生成に失敗しました。"});
-  EXPECT_EQ(Args(), "m.wav\nk.mid\n" + video + "\nb g.bmp\ns.lrd\n" + tmp.Path() + "\n");
+  EXPECT_EQ(Args(), "m.wav\nk.mid\n" + OutsidePrograms::PartialPathFor(video) +
+                        "\nb g.bmp\ns.lrd\n" + tmp.Path() + "\n");
+  SleepMs(400);  // the late writer of the partial file has ended
+  RemoveFile(OutsidePrograms::PartialPathFor(video));
   RemoveFile(video);
   host.Clear();
   const std::string longName(250, 'x');
   EXPECT_TRUE(p.MakeVideo("m.wav", "k.mid", video, longName, "s.lrd",
                           OutsidePrograms::VideoCheck::Repeated));
   const size_t length =
-      OutsidePrograms::VideoParameters("m.wav", "k.mid", video, longName, "s.lrd", tmp.Path())
+      OutsidePrograms::VideoParameters("m.wav", "k.mid", OutsidePrograms::PartialPathFor(video),
+                                       longName, "s.lrd", tmp.Path())
           .size();
   EXPECT_EQ(host.Messages(),
             Lines{"ファイル名が長すぎるので処理に失敗するかもしれません。 パラメータが" +

@@ -1,16 +1,20 @@
-#include "app/OutsidePrograms.h"
+#include "workflow/OutsidePrograms.h"
 
+#include <cstdio>
+
+#include "foundation/Diagnostics.h"
 #include "foundation/FixedField.h"
 #include "platform/FileChooser.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
+#include "workflow/SetAsideFile.h"
 
 namespace crx {
 namespace {
 
 constexpr const char* kSystemMp3Encoder = "/usr/bin/lame";
 constexpr const char* kSoundEditors[] = {"/usr/bin/audacity", "/usr/bin/mhwaveedit"};
-constexpr std::string_view kAiffExtension = ".aiff";
+constexpr std::string_view kPartialMark = ".partial";
 
 std::string Quoted(std::string_view text) {
   std::string out;
@@ -96,17 +100,6 @@ AppSettings OutsidePrograms::DefaultSettings() const {
   return s;
 }
 
-bool OutsidePrograms::AskForSinger(std::array<char, kPathFieldSize>& programField) {
-  for (;;) {
-    const std::string current = ReadFixedField(programField);
-    if (!current.empty() && FileExists(current)) return true;
-    Ui().ShowMessage(kAskSingerMessage, MessageKind::Plain);
-    std::string chosen;
-    if (SelectOpenFile(kProgramExtension, kProgramFilter, chosen) == 0) return false;
-    StorePathField(programField, chosen);
-  }
-}
-
 bool OutsidePrograms::PickProgram(std::array<char, kPathFieldSize>& field) {
   std::string chosen;
   if (SelectOpenFile(kProgramExtension, kProgramFilter, chosen) == 0) return false;
@@ -178,34 +171,89 @@ std::string OutsidePrograms::SoundEditorParameters(std::string_view wavPath) {
   return QuoteParameter(wavPath);
 }
 
+namespace {
+
+// The message of a failed program with its own last words after it.
+void TellFailure(const std::string& message, const Process::RunResult& run) {
+  const std::string why = OutsidePrograms::LastLines(run.errorOutput);
+  ReportPlain(why.empty() ? message : message + "\n" + why);
+}
+
+bool EndedWell(const Process::RunResult& run) {
+  return run.outcome == Process::WaitOutcome::Finished && run.status == 0;
+}
+
+}  // namespace
+
+std::string OutsidePrograms::PartialPathFor(const std::string& productPath) {
+  const size_t slash = productPath.find_last_of('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = productPath.find_last_of('.');
+  const size_t extension = dot == std::string::npos || dot < nameStart ? productPath.size() : dot;
+  return productPath.substr(0, nameStart) + "." +
+         productPath.substr(nameStart, extension - nameStart) + std::string(kPartialMark) +
+         productPath.substr(extension);
+}
+
+std::string OutsidePrograms::LastLines(std::string_view errorText) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  while (start < errorText.size()) {
+    size_t end = errorText.find('\n', start);
+    if (end == std::string_view::npos) end = errorText.size();
+    std::string_view line = errorText.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty()) lines.push_back(line);
+    start = end + 1;
+  }
+  std::string out;
+  for (size_t i = lines.size() > kErrorLines ? lines.size() - kErrorLines : 0; i < lines.size();
+       ++i) {
+    if (!out.empty()) out.push_back('\n');
+    out.append(lines[i]);
+  }
+  return out;
+}
+
 bool OutsidePrograms::RenderVocal(const std::string& programPath,
                                   const std::string& karaokeMidiPath,
                                   const std::string& vocalMidiPath, const std::string& vocalWavPath,
                                   int transpose) const {
+  SetAsideFile earlier(vocalWavPath);
+  Process::RunResult run;
   if (!programPath.empty() && FileExists(programPath)) {
-    Process::StartAndWait(programPath, SingerArguments(programPath, karaokeMidiPath, vocalMidiPath,
-                                                       vocalWavPath, transpose));
+    Process::RunOptions options;
+    options.shouldStop = watch_.shouldStop;
+    run = Process::RunInGroup(
+        programPath,
+        SingerArguments(programPath, karaokeMidiPath, vocalMidiPath, vocalWavPath, transpose),
+        options);
+    if (run.outcome == Process::WaitOutcome::Stopped) return false;
   }
-  if (FileExists(vocalWavPath)) return true;
-  Ui().ShowMessage(FillMessage(kMissingFileMessage, vocalWavPath), MessageKind::Plain);
+  if (EndedWell(run) && FileExists(vocalWavPath)) {
+    earlier.Keep();
+    return true;
+  }
+  TellFailure(FillMessage(kMissingFileMessage, vocalWavPath), run);
   return false;
 }
 
 bool OutsidePrograms::RenderAccompaniment(const std::string& temporaryMidiPath,
                                           const std::string& accompanimentWavPath) const {
   const std::string renderer = RendererPath();
+  SetAsideFile earlier(accompanimentWavPath);
+  Process::RunResult run;
   if (FileExists(renderer)) {
-    Process::StartAndWait(renderer, RendererArguments(temporaryMidiPath, accompanimentWavPath));
+    Process::RunOptions options;
+    options.shouldStop = watch_.shouldStop;
+    run = Process::RunInGroup(renderer, RendererArguments(temporaryMidiPath, accompanimentWavPath),
+                              options);
   }
-  const bool made = FileExists(accompanimentWavPath) != 0;
+  const bool made = EndedWell(run) && FileExists(accompanimentWavPath) != 0;
   if (made) {
-    std::string aiff = accompanimentWavPath;
-    RemoveExtension(aiff);
-    aiff += kAiffExtension;
-    RemoveFile(aiff);
-  } else {
-    Ui().ShowMessage(FillMessage(kMissingFileMessage, Quoted(accompanimentWavPath)),
-                     MessageKind::Plain);
+    earlier.Keep();
+  } else if (run.outcome != Process::WaitOutcome::Stopped) {
+    TellFailure(FillMessage(kMissingFileMessage, Quoted(accompanimentWavPath)), run);
   }
   RemoveFile(temporaryMidiPath);
   return made;
@@ -215,34 +263,83 @@ bool OutsidePrograms::EncodeMp3(const std::string& encoderPath, const std::strin
                                 const std::string& mp3Path, bool* finished) const {
   if (finished != nullptr) *finished = false;
   if (encoderPath.empty()) return false;
-  const Process::WaitOutcome outcome =
-      Process::ShellOpen(encoderPath, Mp3Parameters(mixWavPath, mp3Path), waits_.mp3Ms);
-  if (finished != nullptr) *finished = outcome == Process::WaitOutcome::Finished;
-  if (outcome == Process::WaitOutcome::StartFailed) return false;
-  return FileExists(mp3Path) != 0;
+  const std::string partial = PartialPathFor(mp3Path);
+  RemoveFile(partial);
+  Process::RunOptions options;
+  options.timeoutMs = waits_.mp3Ms;
+  options.quietOutput = true;
+  options.shouldStop = watch_.shouldStop;
+  const Process::RunResult run = Process::RunInGroup(
+      encoderPath, Process::SplitParameterString(Mp3Parameters(mixWavPath, partial)), options);
+  if (finished != nullptr) *finished = run.outcome == Process::WaitOutcome::Finished;
+  bool made = false;
+  switch (run.outcome) {
+    case Process::WaitOutcome::Finished:
+      made = run.status == 0 && FileExists(partial);
+      break;
+    case Process::WaitOutcome::TimedOut:
+      // Still writing: its file takes the product's name now and grows
+      // there; without one so far it is stopped.
+      made = FileExists(partial) != 0;
+      if (made) {
+        if (watch_.leftRunning) watch_.leftRunning(run.leftRunning);
+      } else {
+        Process::StopGroup(run.leftRunning);
+      }
+      break;
+    case Process::WaitOutcome::StartFailed:
+    case Process::WaitOutcome::Stopped:
+      break;
+  }
+  if (made) made = std::rename(partial.c_str(), mp3Path.c_str()) == 0;
+  if (!made) {
+    RemoveFile(partial);
+    if (run.outcome != Process::WaitOutcome::Stopped) {
+      TellFailure(FillMessage(kVideoFailedMessage, mp3Path), run);
+    }
+  }
+  return made;
 }
 
 bool OutsidePrograms::MakeVideo(const std::string& mixWavPath, const std::string& karaokeMidiPath,
                                 const std::string& videoPath, const std::string& backgroundPath,
                                 const std::string& songInfoPath, VideoCheck check) const {
+  const std::string partial = PartialPathFor(videoPath);
+  RemoveFile(partial);
   const std::string parameters = VideoParameters(
-      mixWavPath, karaokeMidiPath, videoPath, backgroundPath, songInfoPath, locations_.startFolder);
+      mixWavPath, karaokeMidiPath, partial, backgroundPath, songInfoPath, locations_.startFolder);
   if (check == VideoCheck::Repeated && parameters.size() > kLongVideoParameters) {
-    Ui().ShowMessage(FillMessage(kLongParametersMessage, static_cast<long long>(parameters.size())),
-                     MessageKind::Plain);
+    ReportPlain(FillMessage(kLongParametersMessage, static_cast<long long>(parameters.size())));
   }
-  const Process::WaitOutcome outcome =
-      Process::ShellOpen(VideoMakerPath(), parameters, waits_.videoMs);
-  if (outcome == Process::WaitOutcome::StartFailed) {
-    Ui().ShowMessage(parameters, MessageKind::Plain);
+  Process::RunOptions options;
+  options.timeoutMs = waits_.videoMs;
+  options.quietOutput = true;
+  options.shouldStop = watch_.shouldStop;
+  const Process::RunResult run =
+      Process::RunInGroup(VideoMakerPath(), Process::SplitParameterString(parameters), options);
+  if (run.outcome == Process::WaitOutcome::StartFailed) {
+    ReportPlain(parameters);
+    return false;
+  }
+  if (run.outcome == Process::WaitOutcome::Stopped) {
+    RemoveFile(partial);
+    return false;
+  }
+  if (run.outcome == Process::WaitOutcome::TimedOut && watch_.leftRunning) {
+    watch_.leftRunning(run.leftRunning);
+  }
+  if (run.outcome == Process::WaitOutcome::Finished && run.status != 0) {
+    RemoveFile(partial);
+    TellFailure(FillMessage(kVideoFailedMessage, videoPath), run);
     return false;
   }
   const int checks = check == VideoCheck::Repeated ? waits_.videoChecks : 1;
   for (int i = 0; i < checks; ++i) {
-    if (FileExists(videoPath)) return true;
+    if (FileExists(partial)) return std::rename(partial.c_str(), videoPath.c_str()) == 0;
+    if (watch_.shouldStop && watch_.shouldStop()) return false;
     if (check == VideoCheck::Repeated) SleepMs(waits_.videoCheckPauseMs);
   }
-  Ui().ShowMessage(FillMessage(kVideoFailedMessage, videoPath), MessageKind::Plain);
+  ReportPlain(FillMessage(kVideoFailedMessage, videoPath));
   return false;
 }
 

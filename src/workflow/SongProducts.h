@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/OutsidePrograms.h"
 #include "video/SongCredits.h"
+#include "workflow/OutsidePrograms.h"
 
 namespace crx {
 

@@ -1,9 +1,10 @@
-#include "app/VocalPipeline.h"
+#include "workflow/VocalPipeline.h"
 
 #include <charconv>
 #include <cstdio>
 #include <string_view>
 
+#include "foundation/Diagnostics.h"
 #include "karaoke/KaraokeFileLoader.h"
 #include "karaoke/MelodyChannelFinder.h"
 #include "karaoke/XfKaraokeData.h"
@@ -27,27 +28,16 @@ constexpr int kTenths = 10;
 }  // namespace
 
 bool VocalPipeline::IsSingable(const MelodyRange& range) {
-  return CMelodyDlg::IsSingable(range.lowest, range.highest);
-}
-
-MelodyRangeChooser VocalPipeline::RangeDialog() {
-  return [](MelodyRange& range) {
-    CMelodyDlg dialog(range.lowest, range.highest);
-    Ui().RunModal(dialog);
-    range.lowest = dialog.Lowest();
-    range.highest = dialog.Highest();
-    return true;
-  };
+  return range.lowest >= kLowestSingableNote && range.highest <= kHighestSingableNote;
 }
 
 MelodyRangeChooser VocalPipeline::OctaveShift(int octaves) {
   return [octaves](MelodyRange& range) {
-    CMelodyDlg dialog(range.lowest, range.highest);
-    for (int i = 0; i < octaves; ++i) dialog.OnOctaveUp();
-    for (int i = 0; i > octaves; --i) dialog.OnOctaveDown();
-    range.lowest = dialog.Lowest();
-    range.highest = dialog.Highest();
-    return dialog.OnOK();
+    range.lowest += octaves * kOctave;
+    range.highest += octaves * kOctave;
+    if (IsSingable(range)) return true;
+    ReportPlain(kRangeMessage);
+    return false;
   };
 }
 
