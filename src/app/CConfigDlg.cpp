@@ -1,8 +1,8 @@
 #include "app/CConfigDlg.h"
 
-#include "app/OutsidePrograms.h"
 #include "foundation/FixedField.h"
 #include "platform/UiServices.h"
+#include "workflow/OutsidePrograms.h"
 
 namespace crx {
 

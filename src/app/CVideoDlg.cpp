@@ -5,7 +5,6 @@
 #include <memory>
 #include <optional>
 
-#include "app/OutsidePrograms.h"
 #include "foundation/Diagnostics.h"
 #include "foundation/FixedField.h"
 #include "karaoke/CSongData.h"
@@ -16,6 +15,7 @@
 #include "platform/FileChooser.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
+#include "workflow/OutsidePrograms.h"
 
 namespace crx {
 namespace {

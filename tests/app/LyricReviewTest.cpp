@@ -8,17 +8,17 @@
 #include "app/CMelodyDlg.h"
 #include "app/CTextEditDlg.h"
 #include "app/LyricCorrectionDialogs.h"
-#include "app/VocalPipeline.h"
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CLyricCorrection.h"
 #include "lyrics/CVocaloid.h"
 #include "lyrics/LyricEvent.h"
 #include "midi/MidiTrackData.h"
 #include "platform/ReadingService.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
+#include "workflow/VocalPipeline.h"
 
 namespace crx {
 namespace {
