@@ -10,6 +10,7 @@ class SilentHost final : public crx::UiServices {
   std::optional<std::string> OpenFileDialog(const crx::FileDialogRequest&) override { return {}; }
   std::optional<std::string> SaveFileDialog(const crx::FileDialogRequest&) override { return {}; }
   crx::DialogResult RunModal(crx::DialogModel&) override { return crx::DialogResult::Cancel; }
+  bool AskYesNo(std::string_view) override { return true; }
   void Beep() override {}
   void ShowHelp(const std::string&) override {}
   void ProgressStart() override {}

@@ -283,6 +283,20 @@ void CCantorixDlg::OnSettings() {
 
 // ---------------------------------------------------- the step dialogs
 
+FileDialogPlace CCantorixDlg::NearSong(std::string_view title, const std::string& suffix) {
+  // In the karaoke file's folder; before one is loaded, where the host
+  // opened last.
+  FileDialogPlace place{std::string(title), {}, {}};
+  const std::string& karaoke = flow_->KaraokeMidiPath();
+  if (karaoke.empty()) return place;
+  place.startFolder = GetFolderOfPath(karaoke);
+  if (suffix.empty()) return place;
+  std::string name = GetFileNameOfPath(karaoke);
+  RemoveExtension(name);
+  place.proposedName = name + suffix;
+  return place;
+}
+
 void CCantorixDlg::LoadDroppedKaraoke(const std::string& path) {
   droppedKaraoke_ = path;
   RunStep(Step::Load);
@@ -292,7 +306,8 @@ void CCantorixDlg::LoadDroppedKaraoke(const std::string& path) {
 std::optional<std::string> CCantorixDlg::KaraokeFile() {
   if (droppedKaraoke_) return std::exchange(droppedKaraoke_, std::nullopt);
   std::string path;
-  const int selected = SelectOpenFile(kKaraokeExtension, kKaraokeFilter, path);
+  const int selected =
+      SelectOpenFile(kKaraokeExtension, kKaraokeFilter, path, NearSong(kKaraokeTitle, {}));
   return Answer(selected, path);
 }
 
@@ -319,7 +334,9 @@ void CCantorixDlg::ReviewLyrics(LyricsReview& review) {
 
 std::optional<std::string> CCantorixDlg::VocalMidiPath() {
   std::string path;
-  const int selected = SelectSaveFile(kVocalMidiFilter, kVocalMidiExtension, path);
+  const int selected =
+      SelectSaveFile(kVocalMidiFilter, kVocalMidiExtension, path, true,
+                     NearSong(kVocalMidiTitle, std::string(Workflow::kVocalMidiSuffix) + ".mid"));
   return Answer(selected, path);
 }
 
@@ -332,13 +349,15 @@ void CCantorixDlg::BeforeSinger(const std::string& vocalMidiPath, const std::str
 std::optional<std::string> CCantorixDlg::SingerProgram() {
   std::string path;
   const int selected =
-      SelectOpenFile(OutsidePrograms::kProgramExtension, OutsidePrograms::kProgramFilter, path);
+      SelectOpenFile(OutsidePrograms::kProgramExtension, OutsidePrograms::kProgramFilter, path,
+                     FileDialogPlace{std::string(kSingerTitle), {}, {}});
   return Answer(selected, path);
 }
 
 std::optional<std::string> CCantorixDlg::MixPath() {
   std::string path;
-  const int selected = SelectSaveFile(kMixFilter, kMixExtension, path);
+  const int selected =
+      SelectSaveFile(kMixFilter, kMixExtension, path, true, NearSong(kMixTitle, ".wav"));
   return Answer(selected, path);
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/DialogModel.h"
+#include "platform/FileChooser.h"
 #include "workflow/OutsidePrograms.h"
 #include "workflow/SettingsSession.h"
 #include "workflow/Workflow.h"
@@ -99,6 +100,10 @@ class CCantorixDlg : public DialogModel, private WorkflowUser {
   static constexpr std::string_view kKaraokeFilter =
       "カラオケ・歌詞付きMIDIファイル (XF, .kar)|*.mid;*.kar;*.midi|";
   static constexpr std::string_view kKaraokeExtension = "mid";
+  static constexpr std::string_view kKaraokeTitle = "カラオケMIDIファイルを開く";
+  static constexpr std::string_view kVocalMidiTitle = "歌声用MIDIファイルの保存";
+  static constexpr std::string_view kMixTitle = "合成したWAVファイルの保存";
+  static constexpr std::string_view kSingerTitle = "歌声合成プログラムを選ぶ";
   static constexpr std::string_view kVocalMidiFilter = "歌声用 midi files|*.mid|";
   static constexpr std::string_view kVocalMidiExtension = "*.mid";
   static constexpr std::string_view kMixFilter = "合成 wave files|*.wav|";
@@ -162,6 +167,10 @@ class CCantorixDlg : public DialogModel, private WorkflowUser {
   // Asks the running step or automatic run to stop: its programs are
   // stopped and what it had not finished is removed.
   void RequestStop() { flow_->RequestStop(); }
+  // The question before leaving during the steps or a run.
+  static constexpr std::string_view kQuitQuestion = "作業中です。終了しますか？";
+  // A step or run is going, or the manual steps are half way: leaving asks.
+  bool WorkInProgress() const { return WorkerRunning() || flow_->Machine().Midway(); }
   // Step 1 with the karaoke file named (dropped on the window) instead of
   // chosen in the file dialog.
   void LoadDroppedKaraoke(const std::string& path);
@@ -197,6 +206,9 @@ class CCantorixDlg : public DialogModel, private WorkflowUser {
   // disabled until it ends. False (nothing started) while one runs.
   bool StartWorker(std::function<void()> work);
 
+  // A file dialog in the loaded song's folder, proposing its name with the
+  // suffix (none: no name).
+  FileDialogPlace NearSong(std::string_view title, const std::string& suffix);
   // The answers of the step dialogs.
   std::optional<std::string> KaraokeFile() override;
   bool MelodyRange(crx::MelodyRange& range) override;

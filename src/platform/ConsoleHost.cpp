@@ -100,4 +100,9 @@ void ConsoleHost::ProgressTick() {
   }
 }
 
+bool ConsoleHost::AskYesNo(std::string_view utf8Question) {
+  ShowMessage(utf8Question, MessageKind::Plain);
+  return true;
+}
+
 }  // namespace crx

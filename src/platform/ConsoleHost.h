@@ -26,6 +26,8 @@ class ConsoleHost : public UiServices {
   std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) override;
   DialogResult RunModal(DialogModel& dialog) override;
+  // Nobody answers on the console: the question is shown and taken as yes.
+  bool AskYesNo(std::string_view utf8Question) override;
   void Beep() override;
   void ShowHelp(const std::string& path) override;
   void ProgressStart() override;

@@ -45,6 +45,8 @@ class UiServices {
   // Shows a dialog class modally: initialises it, lets the user edit it, and
   // on OK runs its checks.
   virtual DialogResult RunModal(DialogModel& dialog) = 0;
+  // A question answered yes or no (はい / いいえ): true for yes.
+  virtual bool AskYesNo(std::string_view utf8Question) = 0;
   virtual void Beep() = 0;
   virtual void ShowHelp(const std::string& path) = 0;
   virtual void ProgressStart() = 0;

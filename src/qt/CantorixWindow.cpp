@@ -189,6 +189,13 @@ void CantorixWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
+  if (!quitConfirmed_ && (Working() || dialog_.WorkInProgress())) {
+    if (!Ui().AskYesNo(Dlg::kQuitQuestion)) {
+      event->ignore();
+      return;
+    }
+    quitConfirmed_ = true;
+  }
   if (Working()) {
     // The run stops first; the window follows once it has.
     dialog_.RequestStop();

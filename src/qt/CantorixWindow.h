@@ -67,6 +67,8 @@ class CantorixWindow : public QDialog {
   bool busy_ = false;
   bool closing_ = false;
   bool closeWhenStopped_ = false;
+  // The user said yes to leaving; closing after the stop asks no more.
+  bool quitConfirmed_ = false;
 };
 
 }  // namespace crx::qt

@@ -80,6 +80,23 @@ void GuiHost::ShowMessage(std::string_view utf8Text, MessageKind kind) {
   });
 }
 
+bool GuiHost::AskYesNo(std::string_view utf8Question) {
+  const QString text =
+      QString::fromUtf8(utf8Question.data(), static_cast<qsizetype>(utf8Question.size()));
+  bool yes = false;
+  OnGuiThread([&] {
+    const QString title = messageTitle_.isEmpty() ? QApplication::applicationName() : messageTitle_;
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                    mainWindow_);
+    KeepTitleWhole(box);
+    box.setObjectName("question");
+    // Enter keeps the work: leaving must be chosen.
+    box.setDefaultButton(QMessageBox::No);
+    yes = box.exec() == QMessageBox::Yes;
+  });
+  return yes;
+}
+
 void GuiHost::Deliver(const Diagnostic& diagnostic) {
   ShowMessage(MessageAdvice::WithAdvice(diagnostic), diagnostic.kind == DiagnosticKind::ModuleError
                                                          ? MessageKind::ModuleError

@@ -48,6 +48,7 @@ class GuiHost : public QObject, public UiServices, public DiagnosticSink {
   static QString FilterToQt(const std::string& filter);
 
   void ShowMessage(std::string_view utf8Text, MessageKind kind) override;
+  bool AskYesNo(std::string_view utf8Question) override;
   // A diagnostic of the core: its message, then a line on what to do.
   void Deliver(const Diagnostic& diagnostic) override;
   std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;

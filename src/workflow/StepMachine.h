@@ -69,6 +69,9 @@ class StepMachine {
   void EndAutomaticRun() { automaticRunning_ = false; }
 
   bool Working() const { return working_; }
+  // Manual mode with step 1 done and steps still to come: leaving now leaves
+  // the song half made.
+  bool Midway() const { return !automatic_ && next_ > 0 && next_ < kStepCount; }
   bool CanExecute(Step step) const;
   bool CanRedo(Step step) const;
   bool CanEdit(Step step) const;

@@ -78,13 +78,19 @@ std::optional<std::string> Workflow::Fitting(std::optional<std::string> path) {
 
 // ------------------------------------------------------------ file names
 
+std::string Workflow::SameFileNameMessage(const std::string& path) {
+  return std::string(kMsgSameFileName) + "\n" + path;
+}
+
 std::string Workflow::VocalWavPathFor(const std::string& vocalMidiPath) const {
   return WithoutExtension(vocalMidiPath) + std::string(kWavEnding);
 }
 
 std::string Workflow::AccompanimentWavPathFor(const std::string& vocalMidiPath) const {
+  // Not the song's own name, which the mix naturally takes.
   return JoinPath(GetFolderOfPath(vocalMidiPath),
-                  WithoutExtension(GetFileNameOfPath(karaokeMidiPath_)) + std::string(kWavEnding));
+                  WithoutExtension(GetFileNameOfPath(karaokeMidiPath_)) +
+                      std::string(kAccompanimentSuffix) + std::string(kWavEnding));
 }
 
 std::string Workflow::TemporaryMidiPath() const {
@@ -262,7 +268,7 @@ bool Workflow::RunManualStep(Step step) {
       const std::optional<std::string> mixPath = Fitting(user_.MixPath());
       if (!mixPath) return false;
       if (*mixPath == vocalWavPath_ || *mixPath == accompanimentWavPath_) {
-        ReportPlain(kMsgSameFileName);
+        ReportPlain(SameFileNameMessage(*mixPath));
         return false;
       }
       begin();
@@ -352,7 +358,7 @@ std::string Workflow::RunAutomatic() {
   // singer ends: compare with it, not with an earlier run's.
   const std::string vocalWav = VocalWavPathFor(vocalMidiPath_);
   if (mixPath == vocalWav || mixPath == accompanimentWavPath_) {
-    ReportPlain(kMsgSameFileName);
+    ReportPlain(SameFileNameMessage(mixPath));
     return FinishAutomatic();
   }
   Transition([](StepMachine& m) { m.BeginAutomaticRun(); });

@@ -34,6 +34,12 @@ class Workflow {
   static constexpr std::string_view kMsgSameAsKaraokeName =
       "元のmidiファイルと同じ名前は指定できません。";
   static constexpr std::string_view kMsgSameFileName = "同じファイル名は使用できません。";
+  // The message followed by the file that clashes, on a line of its own.
+  static std::string SameFileNameMessage(const std::string& path);
+  // What the accompaniment of the manual steps adds to the song's name.
+  static constexpr std::string_view kAccompanimentSuffix = "_伴奏";
+  // What the proposed vocal MIDI file adds to the song's name.
+  static constexpr std::string_view kVocalMidiSuffix = "_歌声";
   // The automatic run names its intermediate files itself, beside the
   // karaoke file.
   static constexpr std::string_view kVocalMidiName = "out.mid";

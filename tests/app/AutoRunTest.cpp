@@ -19,9 +19,9 @@
 #include "app/CCantorixDlg.h"
 #include "foundation/FixedField.h"
 #include "platform/Process.h"
-#include "support/platform/ScriptedHost.h"
 #include "support/audio/AudioSamples.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/workflow/StandInStart.h"
 
@@ -138,7 +138,8 @@ TEST_F(AutoRunTest, RefusalsAndFailuresStopWithTheirMessageAndFinishedLast) {
   fs::copy_file(karaoke, songs.File("acc.mid"));
   Run(songs.File("acc.mid"));
   EXPECT_EQ(host.Messages(),
-            (std::vector<std::string>{"同じファイル名は使用できません。", "処理が終了しました。"}));
+            (std::vector<std::string>{"同じファイル名は使用できません。\n" + songs.File("acc.wav"),
+                                      "処理が終了しました。"}));
   EXPECT_FALSE(Exists("out.mid"));
   EXPECT_TRUE(d.IsEnabled(Dlg::kFullAutoId));
 

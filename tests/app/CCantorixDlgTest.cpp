@@ -13,9 +13,9 @@
 #include "karaoke/XfKaraokeData.h"
 #include "midi/MidiEvent.h"
 #include "platform/Process.h"
-#include "support/platform/ScriptedHost.h"
 #include "support/audio/WavBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/renderer/RenderProbe.h"
 #include "support/workflow/StandInStart.h"
@@ -138,8 +138,8 @@ TEST_F(MainDialogTest, AWholeManualRunFollowsTheButtonTable) {
   EXPECT_EQ(d.Flow().VocalWavPath(), songs.File("vocal.wav"));
   Click(5);
   EXPECT_EQ(Buttons(d), "x6 r12345 e5");
-  EXPECT_EQ(d.Flow().AccompanimentWavPath(), songs.File("song.wav"));
-  EXPECT_TRUE(fs::exists(songs.File("song.wav")));
+  EXPECT_EQ(d.Flow().AccompanimentWavPath(), songs.File("song_伴奏.wav"));
+  EXPECT_TRUE(fs::exists(songs.File("song_伴奏.wav")));
   EXPECT_FALSE(fs::exists(songs.File("song_tmp.mid")));
   host.AnswerFile(songs.File("mix.wav"));
   Click(6);
@@ -152,7 +152,7 @@ TEST_F(MainDialogTest, AWholeManualRunFollowsTheButtonTable) {
   EXPECT_TRUE(fs::exists(songs.File("mix.wmv")));
   Click(9);
   EXPECT_EQ(Buttons(d), "x1 r e");
-  for (const char* gone : {"vocal.mid", "vocal.wav", "song.wav"})
+  for (const char* gone : {"vocal.mid", "vocal.wav", "song_伴奏.wav"})
     EXPECT_FALSE(fs::exists(songs.File(gone))) << gone;
   EXPECT_TRUE(fs::exists(songs.File("mix.wav")));
   // The stand-in encoder copies the WAV: no MP3 to put tags in, and so said.
@@ -183,7 +183,7 @@ TEST_F(MainDialogTest, FailedStepsLeaveTheButtonsToTryAgain) {
   Click(4);
   Click(5);  // no renderer in the start folder
   EXPECT_EQ(Buttons(d), "x5 r1234 e");
-  EXPECT_EQ(host.Messages().back(), "\"" + songs.File("song.wav") + "\"がありません。");
+  EXPECT_EQ(host.Messages().back(), "\"" + songs.File("song_伴奏.wav") + "\"がありません。");
   EXPECT_FALSE(fs::exists(songs.File("song_tmp.mid")));
 
   // The mix refuses the names of its inputs and fails on a vocal WAV that is
@@ -196,9 +196,10 @@ TEST_F(MainDialogTest, FailedStepsLeaveTheButtonsToTryAgain) {
   EXPECT_EQ(d.Flow().MixWavPath(), "");
   fs::copy_file(songs.File("voice.source"), songs.File("vocal.wav"),
                 fs::copy_options::overwrite_existing);
-  host.AnswerFile(songs.File("song.wav"));
+  host.AnswerFile(songs.File("song_伴奏.wav"));
   Click(6);
-  EXPECT_EQ(host.Messages().back(), "同じファイル名は使用できません。");
+  EXPECT_EQ(host.Messages().back(),
+            "同じファイル名は使用できません。\n" + songs.File("song_伴奏.wav"));
   Click(6);
   Click(1, true);
   EXPECT_EQ(Buttons(d), "x6 r12345 e5");

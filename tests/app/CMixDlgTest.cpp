@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "app/CMixDlg.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace crx {
 namespace {

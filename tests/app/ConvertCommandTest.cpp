@@ -6,10 +6,10 @@
 
 #include "app/ConvertCommand.h"
 #include "foundation/FileHelpers.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/vocal/PeerReaders.h"
 

@@ -17,9 +17,9 @@
 
 #include "app/CCantorixDlg.h"
 #include "foundation/AppSettings.h"
-#include "support/platform/ScriptedHost.h"
 #include "support/audio/LoudnessPeer.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/video/VideoPeers.h"
 #include "support/workflow/StandInStart.h"

@@ -11,8 +11,8 @@
 #include "app/CVideoDlg.h"
 #include "foundation/FixedField.h"
 #include "karaoke/CSongData.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

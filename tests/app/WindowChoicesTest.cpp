@@ -12,8 +12,8 @@
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "midi/MidiMessages.h"
-#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

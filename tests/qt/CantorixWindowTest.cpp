@@ -56,6 +56,8 @@ struct MainUnderTest {
     window->show();
   }
   ~MainUnderTest() {
+    // Leaving midway asks; the answer is yes.
+    AutoAnswer leave;
     window->close();
     QTRY_VERIFY_WITH_TIMEOUT(!dialog->WorkerRunning(), 20000);
     dialog->OnDestroy();
@@ -216,6 +218,8 @@ void CantorixWindowTest::stoppingOrClosingDuringARunStopsItsProgram() {
   QTRY_VERIFY_WITH_TIMEOUT(!m.window->isVisible(), 10000);
   QVERIFY(timer.elapsed() < 10000);
   QVERIFY(!m.window->Busy());
+  // Leaving in the middle of the steps was asked first (and answered yes).
+  QCOMPARE(answers.messages, QStringList{U(Dlg::kQuitQuestion)});
   // The singer's half-written WAV is gone; the files of the steps before stay.
   QVERIFY(!fs::exists(m.songs.File("vocal.wav")));
   QVERIFY(fs::exists(m.songs.File("vocal.mid")));

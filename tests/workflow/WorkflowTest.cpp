@@ -15,9 +15,9 @@
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
 #include "platform/Process.h"
-#include "support/platform/ScriptedHost.h"
 #include "support/audio/WavBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/workflow/StandInStart.h"
 
@@ -44,11 +44,13 @@ std::string Table(const StepMachine& m) {
 TEST(StepMachine, TheButtonTableFollowsFromTheTransitions) {
   StepMachine m;
   EXPECT_EQ(Table(m), "x1 r e");
+  EXPECT_FALSE(m.Midway());
   m.Begin(Step::Load);
   EXPECT_EQ(Table(m), "busy");
   EXPECT_FALSE(m.CanStart(Step::Load));
   m.Succeeded(Step::Load);
   EXPECT_EQ(Table(m), "x2 r1 e");
+  EXPECT_TRUE(m.Midway());
   m.Succeeded(Step::Lyrics);
   m.Succeeded(Step::VocalMidi);
   EXPECT_EQ(Table(m), "x4 r123 e");
@@ -72,8 +74,10 @@ TEST(StepMachine, TheButtonTableFollowsFromTheTransitions) {
   EXPECT_EQ(Table(m), "x8 r1234567 e");
   m.Succeeded(Step::Video);
   EXPECT_EQ(Table(m), "x9 r12345678 e");
+  EXPECT_TRUE(m.Midway());
   m.Succeeded(Step::Remove);
   EXPECT_EQ(Table(m), "x1 r e");
+  EXPECT_FALSE(m.Midway());
   // A redone step 1 after step 5 starts over from step 2.
   for (int i = 0; i < 5; ++i) m.Succeeded(StepAt(i));
   m.Succeeded(Step::Load);
@@ -266,10 +270,14 @@ TEST_F(WorkflowTest, AFailedStepIsRedoneAndACancelledOneChangesNothing) {
   EXPECT_EQ(f.EditedFile(Step::Voice), songs.File("vocal.wav"));
   // The mix's file dialog cancelled, or a name of its inputs: nothing moves.
   ASSERT_TRUE(f.RunStep(Step::Accompaniment));
-  user.answers = {std::nullopt, songs.File("song.wav")};
+  // The accompaniment does not take the song's own name, the mix's natural
+  // one; a clash names the file.
+  EXPECT_EQ(f.AccompanimentWavPath(), songs.File("song_伴奏.wav"));
+  user.answers = {std::nullopt, songs.File("song_伴奏.wav")};
   EXPECT_FALSE(f.RunStep(Step::Mix));
   EXPECT_FALSE(f.RunStep(Step::Mix));
-  EXPECT_EQ(host.Messages().back(), Workflow::kMsgSameFileName);
+  EXPECT_EQ(host.Messages().back(),
+            std::string(Workflow::kMsgSameFileName) + "\n" + songs.File("song_伴奏.wav"));
   EXPECT_EQ(Table(f.Machine()), "x6 r12345 e5");
 }
 

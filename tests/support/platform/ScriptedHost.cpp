@@ -118,4 +118,27 @@ void ScriptedHost::ProgressTick() {
   ++ticks_;
 }
 
+void ScriptedHost::AnswerQuestion(bool yes) {
+  std::lock_guard lock(mutex_);
+  questionAnswers_.push_back(yes);
+}
+
+std::vector<std::string> ScriptedHost::Questions() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> out;
+  for (const Record& r : records_) {
+    if (r.kind == Kind::Question) out.push_back(r.text);
+  }
+  return out;
+}
+
+bool ScriptedHost::AskYesNo(std::string_view utf8Question) {
+  std::lock_guard lock(mutex_);
+  records_.push_back({Kind::Question, std::string(utf8Question)});
+  if (questionAnswers_.empty()) return true;
+  const bool yes = questionAnswers_.front();
+  questionAnswers_.pop_front();
+  return yes;
+}
+
 }  // namespace crx

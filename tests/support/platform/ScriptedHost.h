@@ -16,7 +16,7 @@ namespace crx {
 // accepted with their values as they open.
 class ScriptedHost : public UiServices {
  public:
-  enum class Kind { Message, OpenFile, SaveFile, Dialog, Beep, Help };
+  enum class Kind { Message, OpenFile, SaveFile, Dialog, Beep, Help, Question };
   struct Record {
     Kind kind;
     std::string text;  // message text, dialog filter, dialog name or help path
@@ -26,6 +26,10 @@ class ScriptedHost : public UiServices {
 
   // Answers for the next file dialogs, in order; nullopt cancels.
   void AnswerFile(std::optional<std::string> path);
+  // Answers for the next yes/no questions, in order; unscripted ones are yes.
+  void AnswerQuestion(bool yes);
+  // The texts of the questions asked so far.
+  std::vector<std::string> Questions() const;
   // Handler for the next modal dialog; it may change the dialog's values.
   void AnswerDialog(DialogScript script);
 
@@ -41,6 +45,7 @@ class ScriptedHost : public UiServices {
   std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) override;
   DialogResult RunModal(DialogModel& dialog) override;
+  bool AskYesNo(std::string_view utf8Question) override;
   void Beep() override;
   void ShowHelp(const std::string& path) override;
   void ProgressStart() override {}
@@ -54,6 +59,7 @@ class ScriptedHost : public UiServices {
   std::vector<Record> records_;
   std::deque<std::optional<std::string>> fileAnswers_;
   std::deque<DialogScript> dialogAnswers_;
+  std::deque<bool> questionAnswers_;
   int ticks_ = 0;
 };
 
