@@ -12,6 +12,7 @@
 #include "app/CRemoveDlg.h"
 #include "app/CVideoDlg.h"
 #include "app/LyricCorrectionDialogs.h"
+#include "app/VoiceChoice.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
@@ -160,7 +161,13 @@ void CCantorixDlg::Click(int id) {
   }
 }
 
+void CCantorixDlg::ApplyVoiceChoice() {
+  flow_->SetVoiceArguments(
+      VoiceChoice::SingerArguments(VoiceChoice::Load(VoiceChoice::DefaultPath())));
+}
+
 void CCantorixDlg::RunStep(Step step) {
+  ApplyVoiceChoice();
   StartProgress();
   flow_->RunStep(step);
   StopProgress();
@@ -183,6 +190,7 @@ std::string CCantorixDlg::HelpPath() const { return JoinPath(startFolder_, kHelp
 
 void CCantorixDlg::OnFullAuto() {
   StartWorker([this] {
+    ApplyVoiceChoice();
     StartProgress();
     flow_->RunAutomatic();
     StopProgress();

@@ -198,6 +198,8 @@ class CCantorixDlg : public DialogModel, private WorkflowUser {
     std::string status;
   };
   void Changed();
+  // The voice chosen in the settings goes to the singer of the next run.
+  void ApplyVoiceChoice();
   // Runs the step with the progress indicator going.
   void RunStep(Step step);
   // The automatic run on the worker thread, kFinishedMessage at its end.

@@ -110,15 +110,18 @@ bool OutsidePrograms::IsConverter(std::string_view programPath) {
   return programPath.find(kConverterMark) != std::string_view::npos;
 }
 
-std::vector<std::string> OutsidePrograms::SingerArguments(std::string_view programPath,
-                                                          std::string_view karaokeMidiPath,
-                                                          std::string_view vocalMidiPath,
-                                                          std::string_view vocalWavPath,
-                                                          int transpose) {
+std::vector<std::string> OutsidePrograms::SingerArguments(
+    std::string_view programPath, std::string_view karaokeMidiPath, std::string_view vocalMidiPath,
+    std::string_view vocalWavPath, int transpose, const std::vector<std::string>& voiceArguments) {
   if (IsConverter(programPath)) {
     return {std::string(karaokeMidiPath), std::string(vocalWavPath), std::to_string(transpose)};
   }
-  return {std::string(vocalMidiPath)};
+  std::vector<std::string> arguments{std::string(vocalMidiPath)};
+  // Only our own singer takes the voice chosen in the settings.
+  if (GetFileNameOfPath(programPath) == kSingerName) {
+    arguments.insert(arguments.end(), voiceArguments.begin(), voiceArguments.end());
+  }
+  return arguments;
 }
 
 std::vector<std::string> OutsidePrograms::RendererArguments(std::string_view temporaryMidiPath,
@@ -218,16 +221,17 @@ std::string OutsidePrograms::LastLines(std::string_view errorText) {
 bool OutsidePrograms::RenderVocal(const std::string& programPath,
                                   const std::string& karaokeMidiPath,
                                   const std::string& vocalMidiPath, const std::string& vocalWavPath,
-                                  int transpose) const {
+                                  int transpose,
+                                  const std::vector<std::string>& voiceArguments) const {
   SetAsideFile earlier(vocalWavPath);
   Process::RunResult run;
   if (!programPath.empty() && FileExists(programPath)) {
     Process::RunOptions options;
     options.shouldStop = watch_.shouldStop;
-    run = Process::RunInGroup(
-        programPath,
-        SingerArguments(programPath, karaokeMidiPath, vocalMidiPath, vocalWavPath, transpose),
-        options);
+    run = Process::RunInGroup(programPath,
+                              SingerArguments(programPath, karaokeMidiPath, vocalMidiPath,
+                                              vocalWavPath, transpose, voiceArguments),
+                              options);
     if (run.outcome == Process::WaitOutcome::Stopped) return false;
   }
   if (EndedWell(run) && FileExists(vocalWavPath)) {

@@ -102,10 +102,10 @@ class OutsidePrograms {
   static std::string FirstExisting(const std::vector<std::string>& paths);
 
   // The argument vectors (after argument 0).
-  static std::vector<std::string> SingerArguments(std::string_view programPath,
-                                                  std::string_view karaokeMidiPath,
-                                                  std::string_view vocalMidiPath,
-                                                  std::string_view vocalWavPath, int transpose);
+  static std::vector<std::string> SingerArguments(
+      std::string_view programPath, std::string_view karaokeMidiPath,
+      std::string_view vocalMidiPath, std::string_view vocalWavPath, int transpose,
+      const std::vector<std::string>& voiceArguments = {});
   static std::vector<std::string> RendererArguments(std::string_view temporaryMidiPath,
                                                     std::string_view accompanimentWavPath);
   // The parameter strings of shell open: each path in double quotes (a path
@@ -129,8 +129,8 @@ class OutsidePrograms {
   // vocal WAV exists, else kMissingFileMessage with its path and the
   // program's own error text.
   bool RenderVocal(const std::string& programPath, const std::string& karaokeMidiPath,
-                   const std::string& vocalMidiPath, const std::string& vocalWavPath,
-                   int transpose) const;
+                   const std::string& vocalMidiPath, const std::string& vocalWavPath, int transpose,
+                   const std::vector<std::string>& voiceArguments = {}) const;
   // Step 5: starts the renderer of the start folder and waits. True when it
   // ended well and the accompaniment WAV exists, else kMissingFileMessage
   // with the path in double quotes and the renderer's error text. The

@@ -145,7 +145,7 @@ bool Workflow::EnsureVoiceProgram() {
 
 bool Workflow::RenderVocalWav() {
   return programs_.RenderVocal(ReadFixedField(settings_.voiceProgramPath), karaokeMidiPath_,
-                               vocalMidiPath_, vocalWavPath_, transpose_);
+                               vocalMidiPath_, vocalWavPath_, transpose_, voiceArguments_);
 }
 
 bool Workflow::RenderAccompanimentWav() {

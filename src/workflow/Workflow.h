@@ -87,6 +87,11 @@ class Workflow {
   // Asks the running step or run to stop as soon as it can; safe from a
   // signal handler. A later run starts afresh.
   void RequestStop() { stop_.store(true); }
+  // What our singer is told of the voice chosen in the settings
+  // ({"--voice", "male"}; none: it chooses by the melody's range).
+  void SetVoiceArguments(std::vector<std::string> arguments) {
+    voiceArguments_ = std::move(arguments);
+  }
   bool StopRequested() const { return stop_.load(); }
   // Whether the last step or run ended because it was stopped.
   bool Interrupted() const { return interrupted_; }
@@ -170,6 +175,7 @@ class Workflow {
 
   mutable std::mutex mutex_;  // guards machine_, listener_ and leftRunning_
   StepMachine machine_;
+  std::vector<std::string> voiceArguments_;
   std::function<void()> listener_;
   std::vector<int> leftRunning_;  // programs still running after their wait
 

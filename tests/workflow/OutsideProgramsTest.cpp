@@ -228,5 +228,18 @@ TEST(OutsidePrograms, ParameterStringsQuoteEachPathAndSplitBackWhole) {
   EXPECT_FALSE(OutsidePrograms::IsConverter("/opt/lumivoce/conv"));
 }
 
+TEST(OutsidePrograms, OnlyOurOwnSingerIsToldTheVoiceChosen) {
+  const Lines voice{"--voice", "male"};
+  EXPECT_EQ(OutsidePrograms::SingerArguments("/opt/crx/CantorixSinger", "k.mid", "v.mid", "v.wav",
+                                             0, voice),
+            (Lines{"v.mid", "--voice", "male"}));
+  EXPECT_EQ(
+      OutsidePrograms::SingerArguments("/opt/other/sing", "k.mid", "v.mid", "v.wav", 0, voice),
+      Lines{"v.mid"});
+  EXPECT_EQ(OutsidePrograms::SingerArguments("/opt/Lumivoce/VOCALOID2", "k.mid", "v.mid", "v.wav",
+                                             -12, voice),
+            (Lines{"k.mid", "v.wav", "-12"}));
+}
+
 }  // namespace
 }  // namespace crx
