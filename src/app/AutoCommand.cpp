@@ -17,6 +17,7 @@
 #include "app/CCantorixDlg.h"
 #include "app/CVideoDlg.h"
 #include "audio/LoudnessLeveler.h"
+#include "foundation/CommandLine.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
@@ -89,46 +90,49 @@ struct Options {
   std::string karaoke;
 };
 
-// Parses the arguments; an error text when they are wrong.
-std::optional<std::string> Parse(const std::vector<std::string>& args, Options& o) {
-  std::vector<std::string> paths;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool takesValue = a == "--mode" || a == "--octave" || a == "--singer" || a == "--title" ||
-                            a == "--composer" || a == "--lyricist" || a == "--melody-channel" ||
-                            a == "--loudness";
-    if (takesValue) {
-      if (i + 1 >= args.size()) return a + " needs a value";
-      const std::string& value = args[++i];
-      if (a == "--mode") {
-        o.mode = ParseMode(value);
-        if (!o.mode) return "--mode is wav, mp3 or wmv: " + value;
-      } else if (a == "--octave") {
-        std::optional<int> v = VocalPipeline::ParseOctaveShift(value);
-        if (!v) return "--octave takes a whole number from -10 to 10: " + value;
-        o.octaves = *v;
-      } else if (a == "--melody-channel") {
-        o.melodyChannel = VocalPipeline::ParseMelodyChannel(value);
-        if (!o.melodyChannel) return "--melody-channel takes a channel from 1 to 16: " + value;
-      } else if (a == "--loudness") {
-        o.loudness = ParseLoudness(value);
-        if (!o.loudness) return "--loudness takes off or LUFS from -40 to -6: " + value;
-      } else if (a == "--singer") {
+// The reader of the arguments, filling the options.
+CommandLine Reader(Options& o) {
+  CommandLine reader;
+  reader
+      .Value({"--mode"},
+             [&o](const std::string& value) -> std::string {
+               o.mode = ParseMode(value);
+               if (!o.mode) return "--mode is wav, mp3 or wmv: " + value;
+               return {};
+             })
+      .Value({"--octave"},
+             [&o](const std::string& value) -> std::string {
+               std::optional<int> v = VocalPipeline::ParseOctaveShift(value);
+               if (!v) return "--octave takes a whole number from -10 to 10: " + value;
+               o.octaves = *v;
+               return {};
+             })
+      .Value({"--melody-channel"},
+             [&o](const std::string& value) -> std::string {
+               o.melodyChannel = VocalPipeline::ParseMelodyChannel(value);
+               if (!o.melodyChannel)
+                 return "--melody-channel takes a channel from 1 to 16: " + value;
+               return {};
+             })
+      .Value({"--loudness"},
+             [&o](const std::string& value) -> std::string {
+               o.loudness = ParseLoudness(value);
+               if (!o.loudness) return "--loudness takes off or LUFS from -40 to -6: " + value;
+               return {};
+             })
+      .Value({"--singer"}, [&o](const std::string& value) {
         o.singer = value;
-      } else {
-        const CVideoDlg::Text field = a == "--title"      ? CVideoDlg::kTitle
-                                      : a == "--composer" ? CVideoDlg::kComposer
-                                                          : CVideoDlg::kLyricist;
-        o.texts[field] = value;
-      }
-      continue;
-    }
-    if (a.size() > 1 && a[0] == '-') return "unknown option " + a;
-    paths.push_back(a);
+        return std::string();
+      });
+  for (const auto& [name, field] :
+       {std::pair{"--title", CVideoDlg::kTitle}, std::pair{"--composer", CVideoDlg::kComposer},
+        std::pair{"--lyricist", CVideoDlg::kLyricist}}) {
+    reader.Value({name}, [&o, field](const std::string& value) {
+      o.texts[field] = value;
+      return std::string();
+    });
   }
-  if (paths.size() != 1) return std::string("one karaoke MIDI file is needed");
-  o.karaoke = paths[0];
-  return std::nullopt;
+  return reader;
 }
 
 // Drives the progress indicator every 500 ms while the run works.
@@ -253,18 +257,15 @@ class StopOnSignals {
 int RunAutoCommand(const std::vector<std::string>& args) { return RunAutoCommand(args, stdout); }
 
 int RunAutoCommand(const std::vector<std::string>& args, std::FILE* productOut) {
-  for (const std::string& a : args) {
-    if (a == "--help" || a == "-h") {
-      std::fputs(kAutoUsage, stdout);
-      return 0;
-    }
-    if (a == "--version") {
-      std::printf("Cantorix %s\n", CRX_VERSION);
-      return 0;
-    }
-  }
   Options options;
-  if (std::optional<std::string> error = Parse(args, options)) return Fail(*error);
+  const CommandLine::Parsed parsed = Reader(options).Parse(args);
+  if (parsed.request != CommandLine::Request::Run) {
+    std::fputs(CommandLine::Answer(parsed, kAutoUsage, "Cantorix").c_str(), stdout);
+    return 0;
+  }
+  if (!parsed.Ok()) return Fail(parsed.error);
+  if (parsed.operands.size() != 1) return Fail("one karaoke MIDI file is needed");
+  options.karaoke = parsed.operands[0];
   if (!FitsPathField(options.karaoke)) {
     return Fail("a path is longer than 259 bytes: " + options.karaoke);
   }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/CommandLine.h"
 #include "foundation/FileHelpers.h"
 #include "midi/renderer/PrepareMidi.h"
 #include "platform/ConsoleHost.h"
@@ -61,36 +62,32 @@ int RunPrepareCommand(const std::vector<std::string>& args) {
   int32_t volume = renderer::kDefaultVolumePercent;
   renderer::ChannelFlags channels = renderer::kAllChannelsOn;
   int32_t leadIn = 0;
-  std::vector<std::string> files;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kPrepareUsage, stdout);
-      return 0;
-    }
-    if (arg == "--version") {
-      std::printf("TunepressCRX %s\n", CRX_VERSION);
-      return 0;
-    }
-    if (arg == "--volume" || arg == "--channels" || arg == "--lead-in") {
-      if (i + 1 >= args.size()) return Refuse(arg + " needs a value");
-      const std::string& value = args[++i];
-      if (arg == "--channels") {
-        auto parsed = ParseChannels(value);
-        if (!parsed) return Refuse("--channels needs sixteen digits 0 or 1, not \"" + value + "\"");
-        channels = *parsed;
-      } else {
-        auto parsed = ParseCount(value);
-        if (!parsed) {
-          return Refuse(arg + " needs a whole number from 0 to 65535, not \"" + value + "\"");
-        }
-        (arg == "--volume" ? volume : leadIn) = *parsed;
+  const auto count = [](const char* name, int32_t& target) {
+    return [name, &target](const std::string& value) -> std::string {
+      auto parsed = ParseCount(value);
+      if (!parsed) {
+        return std::string(name) + " needs a whole number from 0 to 65535, not \"" + value + "\"";
       }
-      continue;
-    }
-    if (arg.size() > 1 && arg[0] == '-') return Refuse("unknown option " + arg);
-    files.push_back(arg);
+      target = *parsed;
+      return {};
+    };
+  };
+  CommandLine reader;
+  reader.Value({"--volume"}, count("--volume", volume))
+      .Value({"--lead-in"}, count("--lead-in", leadIn))
+      .Value({"--channels"}, [&channels](const std::string& value) -> std::string {
+        auto parsed = ParseChannels(value);
+        if (!parsed) return "--channels needs sixteen digits 0 or 1, not \"" + value + "\"";
+        channels = *parsed;
+        return {};
+      });
+  const CommandLine::Parsed parsed = reader.Parse(args);
+  if (parsed.request != CommandLine::Request::Run) {
+    std::fputs(CommandLine::Answer(parsed, kPrepareUsage, "TunepressCRX").c_str(), stdout);
+    return 0;
   }
+  if (!parsed.Ok()) return Refuse(parsed.error);
+  const std::vector<std::string>& files = parsed.operands;
   if (files.size() != 2) return Refuse("give the input and the output MIDI file");
 
   bool written = renderer::PrepareMidi(files[0], files[1], volume, channels, leadIn);
