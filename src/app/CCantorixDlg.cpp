@@ -95,7 +95,9 @@ std::vector<CCantorixDlg::Control> CCantorixDlg::Controls() const {
   }
   out.push_back({kModeBoxId, ControlKind::ModeBox, -1,
                  std::string(kModes[static_cast<size_t>(controls_.mode)]), controls_.modeBox});
-  out.push_back({kSettingsId, ControlKind::Button, -1, std::string(kSettingsCaption), true});
+  // The settings do not change under a running automatic run.
+  out.push_back(
+      {kSettingsId, ControlKind::Button, -1, std::string(kSettingsCaption), controls_.close});
   out.push_back({kHelpId, ControlKind::Button, -1, std::string(kHelpCaption), true});
   out.push_back({kCloseId, ControlKind::Button, -1, std::string(kCloseCaption), controls_.close});
   out.push_back({kStatusLineId, ControlKind::StatusLine, -1, controls_.status, true});

@@ -14,8 +14,9 @@ CExternalDlg::CExternalDlg(std::string vocalMidiPath, std::string vocalWavPath,
 std::string CExternalDlg::ExplanationFor(std::string_view programPath,
                                          std::string_view vocalWavPath) {
   const std::string name = GetFileNameOfPath(programPath);
-  const std::string_view format =
-      OutsidePrograms::IsConverter(name) ? kConverterExplanation : kEditorExplanation;
+  const std::string_view format = OutsidePrograms::IsConverter(name)     ? kConverterExplanation
+                                  : name == OutsidePrograms::kSingerName ? kSingerExplanation
+                                                                         : kEditorExplanation;
   return FillMessage(format, name, vocalWavPath);
 }
 

@@ -34,6 +34,10 @@ class CExternalDlg : public DialogModel {
   // The converter writes the WAV itself; an editor is exported from by hand.
   static constexpr std::string_view kConverterExplanation =
       "[OK]ボタンを押すと歌声生成のための%sが%sというファイル名のＷＡＶファイルを出力します。";
+  // Our own singer opens nothing: it sings the vocal MIDI into the WAV.
+  static constexpr std::string_view kSingerExplanation =
+      "[OK]ボタンを押すと%sが歌声用MIDIファイルを歌い、%sというファイル名のＷＡＶファイルを"
+      "出力します。";
   static constexpr std::string_view kEditorExplanation =
       "[OK]ボタンを押すと歌声生成のための%sが開きます。%sというファイル名でＷＡＶファイルを出力"
       "してください。";

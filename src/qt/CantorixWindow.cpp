@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/DroppedKaraoke.h"
+#include "foundation/FileHelpers.h"
 #include "platform/UiServices.h"
 #include "qt/AboutBox.h"
 #include "qt/TextHelpers.h"
@@ -142,6 +143,10 @@ void CantorixWindow::Sync() {
     mode_->setCurrentIndex(dialog_.ModeSelection());
   }
   status_->setText(Utf8(dialog_.StatusLine()));
+  // The title names the song loaded.
+  const std::string& song = dialog_.Flow().KaraokeMidiPath();
+  setWindowTitle(song.empty() ? Utf8(Dlg::kCaption)
+                              : Utf8(GetFileNameOfPath(song)) + " - " + Utf8(Dlg::kCaption));
   stop_->setEnabled(Working() && !closeWhenStopped_);
   const bool running = dialog_.ProgressRunning();
   if (running && !progress_.isActive()) progress_.start();

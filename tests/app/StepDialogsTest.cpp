@@ -83,6 +83,10 @@ TEST_F(StepDialogsTest, ExternalDlgExplainsByTheProgramsFileName) {
   EXPECT_EQ(CExternalDlg::ExplanationFor("/x/%s", "/w.wav"),
             "[OK]ボタンを押すと歌声生成のための%sが開きます。/w.wavというファイル名で"
             "ＷＡＶファイルを出力してください。");
+  // Our own singer opens nothing.
+  EXPECT_EQ(CExternalDlg::ExplanationFor("/opt/crx/CantorixSinger", "/w.wav"),
+            "[OK]ボタンを押すとCantorixSingerが歌声用MIDIファイルを歌い、/w.wavというファイル名の"
+            "ＷＡＶファイルを出力します。");
 }
 
 TEST_F(StepDialogsTest, EditorPathIsTakenOnOkAndAPathTooLongIsRefused) {

@@ -136,9 +136,12 @@ void CantorixWindowTest::manualStepsClickedThrough() {
   MainUnderTest m(gui_);
   AutoAnswer answers;
   answers.pressDefaultButtons = true;
+  QVERIFY(!m.window->windowTitle().contains(QStringLiteral("song.mid")));
   answers.File(U(m.karaoke));
   m.Click(1);
   QCOMPARE(m.Buttons(), std::string("x2 r1 e"));
+  // The title names the song loaded.
+  QVERIFY(m.window->windowTitle().startsWith(QStringLiteral("song.mid - ")));
   m.Click(2);
   QCOMPARE(m.Buttons(), std::string("x3 r12 e"));
   answers.File(U(m.songs.File("vocal.mid")));
