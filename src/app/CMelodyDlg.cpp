@@ -10,7 +10,7 @@ namespace crx {
 CMelodyDlg::CMelodyDlg(int lowest, int highest) : lowest_(lowest), highest_(highest) {}
 
 bool CMelodyDlg::IsSingable(int lowest, int highest) {
-  return lowest >= kLowestSingableNote && highest <= kHighestSingableNote;
+  return VocalPipeline::IsSingable(MelodyRange{lowest, highest});
 }
 
 bool CMelodyDlg::OnInitDialog() { return true; }

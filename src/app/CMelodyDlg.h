@@ -6,6 +6,7 @@
 
 #include "platform/DialogField.h"
 #include "platform/DialogModel.h"
+#include "workflow/VocalPipeline.h"
 
 namespace crx {
 
@@ -26,11 +27,11 @@ class CMelodyDlg : public DialogModel {
   static constexpr std::string_view kUpCaption = "オクターブ上げる";
   static constexpr std::string_view kDownCaption = "オクターブ下げる";
   static constexpr std::string_view kReferenceLabel = "参考音域　60 - 72";
-  static constexpr std::string_view kRangeMessage = "音域が異常です。";
+  static constexpr std::string_view kRangeMessage = VocalPipeline::kRangeMessage;
   static constexpr int kOctave = 12;
   // The range OK accepts.
-  static constexpr int kLowestSingableNote = 12;
-  static constexpr int kHighestSingableNote = 115;
+  static constexpr int kLowestSingableNote = VocalPipeline::kLowestSingableNote;
+  static constexpr int kHighestSingableNote = VocalPipeline::kHighestSingableNote;
   static constexpr std::array<DialogField, 2> kFields = {{
       {kLowestId, kLowestLabel, true, 0},
       {kHighestId, kHighestLabel, true, 0},
