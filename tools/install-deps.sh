@@ -16,7 +16,7 @@ apt-get install -y --no-install-recommends \
   libespeak-ng-dev libsoxr-dev praat libtag1-dev \
   tesseract-ocr tesseract-ocr-jpn imagemagick \
   xvfb xauth x11-utils appstream desktop-file-utils \
-  qt6-translations-l10n xdotool
+  qt6-translations-l10n xdotool xdg-utils
 
 # The natural singing voices: the mbrola program (Debian "contrib") and its
 # Japanese diphone voices (Debian "non-free"), which a fresh Debian does not

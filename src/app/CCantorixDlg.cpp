@@ -1,5 +1,7 @@
 #include "app/CCantorixDlg.h"
 
+#include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "app/CConfigDlg.h"
@@ -30,6 +32,23 @@ std::optional<std::string> Answer(int selected, std::string path) {
 
 }  // namespace
 
+// While a dialog waits for the user's answer, the progress indicator stands
+// still: nothing is being worked on.
+class CCantorixDlg::UserTurn {
+ public:
+  explicit UserTurn(CCantorixDlg& dialog) : dialog_(dialog) { Count(+1); }
+  ~UserTurn() { Count(-1); }
+  UserTurn(const UserTurn&) = delete;
+  UserTurn& operator=(const UserTurn&) = delete;
+
+ private:
+  void Count(int change) {
+    std::lock_guard lock(dialog_.mutex_);
+    dialog_.controls_.userTurns += change;
+  }
+  CCantorixDlg& dialog_;
+};
+
 CCantorixDlg::CCantorixDlg(std::string startFolder)
     : CCantorixDlg(OutsidePrograms::ForStartFolder(startFolder.empty() ? ::crx::StartFolder()
                                                                        : startFolder)) {}
@@ -48,9 +67,18 @@ bool CCantorixDlg::OnInitDialog() {
   flow_ = std::make_unique<Workflow>(programs_, settings_.Values(), startFolder_,
                                      settings_.WorkFolder(), static_cast<WorkflowUser&>(*this));
   flow_->SetChangeListener([this] { Changed(); });
+  // Within the automatic run a step has finished when the next begins.
+  flow_->SetStepListener([this](Step step) {
+    const int previous = RunningRow();
+    if (previous >= 0) StepDone(StepAt(previous), autoStepStart_);
+    autoStepStart_ = std::filesystem::file_time_type::clock::now();
+    if (step == Step::Load) ClearRowsFrom(0);
+    SetRunningRow(IndexOf(step));
+  });
   {
     std::lock_guard lock(mutex_);
     controls_.mode = settings_.Values().mode;
+    recent_ = std::make_unique<RecentFiles>(RecentFiles::DefaultPath());
   }
   Changed();
   return true;
@@ -74,8 +102,11 @@ std::vector<CCantorixDlg::Control> CCantorixDlg::Controls() const {
   std::vector<Control> out;
   for (int row = 0; row <= kStepCount; ++row) {
     const StepRow& r = kRows[static_cast<size_t>(row)];
-    out.push_back(
-        {r.descriptionId, ControlKind::Description, row, std::string(r.description), true});
+    std::string description(r.description);
+    if (row < kStepCount && !controls_.notes[static_cast<size_t>(row)].empty()) {
+      description += "\n" + controls_.notes[static_cast<size_t>(row)];
+    }
+    out.push_back({r.descriptionId, ControlKind::Description, row, std::move(description), true});
     if (row == kFullAutoRow) {
       out.push_back({r.executeId, ControlKind::Execute, row, std::string(kExecuteCaption),
                      machine.CanRunAutomatically()});
@@ -170,9 +201,97 @@ void CCantorixDlg::ApplyVoiceChoice() {
 
 void CCantorixDlg::RunStep(Step step) {
   ApplyVoiceChoice();
+  const auto startedAt = std::filesystem::file_time_type::clock::now();
+  SetRunningRow(IndexOf(step));
   StartProgress();
-  flow_->RunStep(step);
+  const bool done = flow_->RunStep(step);
   StopProgress();
+  SetRunningRow(-1);
+  if (!done) {
+    // A step that failed is to come again, and what came after it with it;
+    // one that was cancelled changed nothing.
+    if (flow_->Machine().Next() == step) ClearRowsFrom(IndexOf(step));
+    return;
+  }
+  if (step == Step::Load) ClearRowsFrom(0);
+  StepDone(step, startedAt);
+  if (step == Step::Remove) ShowResults();
+}
+
+void CCantorixDlg::StepDone(Step step, std::filesystem::file_time_type startedAt) {
+  const std::string file = flow_->MadeFile(step);
+  // A file older than the step is an earlier run's (the step made none).
+  std::error_code error;
+  const bool madeNow =
+      !file.empty() && FileExists(file) == 1 &&
+      std::filesystem::last_write_time(file, error) >= startedAt - std::chrono::seconds(2) &&
+      !error;
+  std::string note(kDoneMark);
+  const bool named = step == Step::Load ? !file.empty() : madeNow;
+  if (named) note += std::string(kDoneSeparator) + GetFileNameOfPath(file);
+  std::vector<std::string> recent;
+  {
+    std::lock_guard lock(mutex_);
+    const auto i = static_cast<size_t>(IndexOf(step));
+    controls_.notes[i] = std::move(note);
+    controls_.made[i] = madeNow && !kMadeKinds[i].empty() ? file : std::string();
+    if (step == Step::Load) {
+      controls_.song = GetFileNameOfPath(file);
+      if (recent_) recent_->Add(file);
+    }
+  }
+  Changed();
+}
+
+void CCantorixDlg::ClearRowsFrom(int row) {
+  {
+    std::lock_guard lock(mutex_);
+    for (int i = std::max(row, 0); i < kStepCount; ++i) {
+      controls_.notes[static_cast<size_t>(i)].clear();
+      controls_.made[static_cast<size_t>(i)].clear();
+    }
+    if (row <= 0) controls_.song.clear();
+  }
+  Changed();
+}
+
+void CCantorixDlg::SetRunningRow(int row) {
+  {
+    std::lock_guard lock(mutex_);
+    controls_.runningRow = row;
+    controls_.percent = -1;
+  }
+  Changed();
+}
+
+int CCantorixDlg::RunningRow() const {
+  std::lock_guard lock(mutex_);
+  return controls_.runningRow;
+}
+
+int CCantorixDlg::ProgressPercent() const {
+  std::lock_guard lock(mutex_);
+  return controls_.percent;
+}
+
+std::string CCantorixDlg::SongFileName() const {
+  std::lock_guard lock(mutex_);
+  return controls_.song;
+}
+
+std::vector<CResultDlg::Entry> CCantorixDlg::MadeFiles() const {
+  std::vector<CResultDlg::Entry> made;
+  std::lock_guard lock(mutex_);
+  for (size_t i = 0; i < kMadeKinds.size(); ++i) {
+    if (!controls_.made[i].empty()) made.push_back({kMadeKinds[i], controls_.made[i]});
+  }
+  return made;
+}
+
+void CCantorixDlg::ShowResults() {
+  CResultDlg dialog(std::string(Workflow::kFinishedMessage), MadeFiles(), opener_);
+  const UserTurn turn(*this);
+  Ui().RunModal(dialog);
 }
 
 void CCantorixDlg::SelectMode(int index) {
@@ -184,6 +303,7 @@ void CCantorixDlg::SelectMode(int index) {
   }
   settings_.Values().mode = index;
   flow_->SetMode(index);
+  ClearRowsFrom(0);
 }
 
 void CCantorixDlg::OnHelp() { Ui().ShowHelp(HelpPath()); }
@@ -194,10 +314,14 @@ void CCantorixDlg::OnFullAuto() {
   StartWorker([this] {
     ApplyVoiceChoice();
     StartProgress();
-    flow_->RunAutomatic();
+    const std::string product = flow_->RunAutomatic();
     StopProgress();
+    // The last step announced finished only when the run made its product.
+    const int last = RunningRow();
+    if (last >= 0 && !product.empty()) StepDone(StepAt(last), autoStepStart_);
+    SetRunningRow(-1);
     // A run stopped on purpose has nothing to announce.
-    if (!flow_->Interrupted()) Ui().ShowMessage(Workflow::kFinishedMessage, MessageKind::Plain);
+    if (!flow_->Interrupted()) ShowResults();
   });
 }
 
@@ -232,7 +356,7 @@ bool CCantorixDlg::ProgressRunning() const {
 void CCantorixDlg::ProgressTimer() {
   {
     std::lock_guard lock(mutex_);
-    if (!controls_.progress) return;
+    if (!controls_.progress || controls_.userTurns > 0) return;
     std::string text = controls_.status.substr(0, kStatusReadLimit) + "*";
     if (text.size() > kProgressMaxLength) text.clear();
     controls_.status = std::move(text);
@@ -313,7 +437,26 @@ void CCantorixDlg::LoadDroppedKaraoke(const std::string& path) {
   droppedKaraoke_.reset();
 }
 
+std::vector<std::string> CCantorixDlg::RecentKaraokeFiles() const {
+  std::lock_guard lock(mutex_);
+  return recent_ ? recent_->Paths() : std::vector<std::string>();
+}
+
+void CCantorixDlg::LoadRecentKaraoke(const std::string& path) {
+  if (FileExists(path) != 1) {
+    {
+      std::lock_guard lock(mutex_);
+      if (recent_) recent_->Remove(path);
+    }
+    Changed();
+    ReportPlain(std::string(RecentFiles::kMissingMessage) + "\n" + path);
+    return;
+  }
+  LoadDroppedKaraoke(path);
+}
+
 std::optional<std::string> CCantorixDlg::KaraokeFile() {
+  const UserTurn turn(*this);
   if (droppedKaraoke_) return std::exchange(droppedKaraoke_, std::nullopt);
   std::string path;
   const int selected =
@@ -322,6 +465,7 @@ std::optional<std::string> CCantorixDlg::KaraokeFile() {
 }
 
 bool CCantorixDlg::MelodyRange(crx::MelodyRange& range) {
+  const UserTurn turn(*this);
   // The range as the user left it counts, however the dialog was closed.
   CMelodyDlg dialog(range.lowest, range.highest);
   Ui().RunModal(dialog);
@@ -331,6 +475,7 @@ bool CCantorixDlg::MelodyRange(crx::MelodyRange& range) {
 }
 
 void CCantorixDlg::ReviewLyrics(LyricsReview& review) {
+  const UserTurn turn(*this);
   // The review may send the user back to the corrections, as often as wanted.
   for (;;) {
     LyricCorrectionDialogs::Run(review.song, review.melodyChannel, review.dictionaryFolder);
@@ -343,6 +488,7 @@ void CCantorixDlg::ReviewLyrics(LyricsReview& review) {
 }
 
 std::optional<std::string> CCantorixDlg::VocalMidiPath() {
+  const UserTurn turn(*this);
   std::string path;
   const int selected =
       SelectSaveFile(kVocalMidiFilter, kVocalMidiExtension, path, true,
@@ -352,11 +498,13 @@ std::optional<std::string> CCantorixDlg::VocalMidiPath() {
 
 void CCantorixDlg::BeforeSinger(const std::string& vocalMidiPath, const std::string& vocalWavPath,
                                 ProgramField& singer) {
+  const UserTurn turn(*this);
   CExternalDlg dialog(vocalMidiPath, vocalWavPath, singer);
   Ui().RunModal(dialog);
 }
 
 std::optional<std::string> CCantorixDlg::SingerProgram() {
+  const UserTurn turn(*this);
   std::string path;
   const int selected =
       SelectOpenFile(OutsidePrograms::kProgramExtension, OutsidePrograms::kProgramFilter, path,
@@ -365,6 +513,7 @@ std::optional<std::string> CCantorixDlg::SingerProgram() {
 }
 
 std::optional<std::string> CCantorixDlg::MixPath() {
+  const UserTurn turn(*this);
   std::string path;
   const int selected =
       SelectSaveFile(kMixFilter, kMixExtension, path, true, NearSong(kMixTitle, ".wav"));
@@ -374,18 +523,21 @@ std::optional<std::string> CCantorixDlg::MixPath() {
 void CCantorixDlg::MixValues(const std::string& vocalWavPath,
                              const std::string& accompanimentWavPath, const std::string& mixWavPath,
                              MixSettings& values) {
+  const UserTurn turn(*this);
   CMixDlg dialog(vocalWavPath, accompanimentWavPath, mixWavPath, values);
   Ui().RunModal(dialog);
   values = dialog.Settings();
 }
 
 bool CCantorixDlg::WantMp3(ProgramField& encoder) {
+  const UserTurn turn(*this);
   CMP3Dlg dialog(encoder);
   Ui().RunModal(dialog);
   return dialog.Skip() != 1;
 }
 
 std::string CCantorixDlg::VideoTexts(const VideoRequest& request) {
+  const UserTurn turn(*this);
   CVideoDlg dialog(request.mixWavPath, request.karaokeMidiPath, request.backgroundPath,
                    request.videoPath, request.workFolder);
   Ui().RunModal(dialog);
@@ -394,6 +546,7 @@ std::string CCantorixDlg::VideoTexts(const VideoRequest& request) {
 
 void CCantorixDlg::FilesToRemove(const std::array<std::string, 4>& files,
                                  std::array<int32_t, 4>& flags) {
+  const UserTurn turn(*this);
   CRemoveDlg dialog(files, flags);
   Ui().RunModal(dialog);
   flags = dialog.Flags();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -10,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/CResultDlg.h"
+#include "app/RecentFiles.h"
 #include "platform/DialogModel.h"
 #include "platform/FileChooser.h"
 #include "workflow/OutsidePrograms.h"
@@ -174,6 +177,32 @@ class CCantorixDlg : public DialogModel, private WorkflowUser {
   // Step 1 with the karaoke file named (dropped on the window) instead of
   // chosen in the file dialog.
   void LoadDroppedKaraoke(const std::string& path);
+  // The karaoke files loaded last, newest first.
+  std::vector<std::string> RecentKaraokeFiles() const;
+  // Step 1 with a file of that list; one that is gone is told of and taken
+  // off the list.
+  void LoadRecentKaraoke(const std::string& path);
+
+  // --- what the rows show ---------------------------------------------------
+  // A finished step's row says so on a line under its description, with the
+  // name of the file it made ("完了：ふるさと_歌声.mid").
+  static constexpr std::string_view kDoneMark = "完了";
+  static constexpr std::string_view kDoneSeparator = "：";
+  // What each step's file is, in the list at the end of a run (empty: the
+  // step makes nothing to list).
+  static constexpr std::array<std::string_view, kStepCount> kMadeKinds = {
+      "", "", "歌声用MIDI", "歌声WAV", "伴奏WAV", "合成WAV", "MP3", "動画", ""};
+  // The row of the step running now, also within the automatic run; -1: none.
+  int RunningRow() const;
+  // How far the outside program running now has come (0-100); -1 when it
+  // does not tell.
+  int ProgressPercent() const;
+  // The file name of the loaded song; empty before one is loaded.
+  std::string SongFileName() const;
+  // The files the last run made that still exist, for the list at its end.
+  std::vector<CResultDlg::Entry> MadeFiles() const;
+  // The program that opens a file from that list (tests use a stand-in).
+  void SetDesktopOpener(std::string program) { opener_ = std::move(program); }
 
   // --- the commands besides the steps -------------------------------------
   void OnEditSound(Step step);
@@ -196,7 +225,24 @@ class CCantorixDlg : public DialogModel, private WorkflowUser {
     int mode = 0;
     bool progress = false;
     std::string status;
+    int runningRow = -1;
+    int percent = -1;
+    // Dialogs open for the user's answer: the indicator stands still.
+    int userTurns = 0;
+    std::string song;
+    // Per step: the line its row shows once finished, and the file it made
+    // in this run (empty: none).
+    std::array<std::string, kStepCount> notes;
+    std::array<std::string, kStepCount> made;
   };
+  class UserTurn;
+  // Marks the step's row finished, with the file the step made since
+  // startedAt; a new song clears the rows after step 1.
+  void StepDone(Step step, std::filesystem::file_time_type startedAt);
+  void ClearRowsFrom(int row);
+  void SetRunningRow(int row);
+  // The list of the files made, headed by the end-of-run message.
+  void ShowResults();
   void Changed();
   // The voice chosen in the settings goes to the singer of the next run.
   void ApplyVoiceChoice();
@@ -232,6 +278,10 @@ class CCantorixDlg : public DialogModel, private WorkflowUser {
   SettingsSession settings_;
   std::unique_ptr<Workflow> flow_;
   std::optional<std::string> droppedKaraoke_;
+  std::string opener_ = CResultDlg::kDesktopOpener;
+  // When the automatic run's current step began (its thread only).
+  std::filesystem::file_time_type autoStepStart_;
+  std::unique_ptr<RecentFiles> recent_;  // under mutex_
   bool destroyed_ = false;
 
   mutable std::mutex mutex_;  // guards controls_ and listener_

@@ -86,25 +86,16 @@ bool CVideoDlg::LoadLastTexts() {
 void CVideoDlg::SaveLastTexts() const {
   if (karaokeMidiPath_.empty()) return;
   const std::string path = JoinPath(workFolder_, kLastTextsFileName);
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    out << karaokeMidiPath_ << '\n';
-    // One line each: a line break typed into a short field is a space.
-    for (Text field : {kTitle, kComposer, kLyricist}) {
-      std::string line = texts_[field];
-      for (char& c : line) {
-        if (c == '\n' || c == '\r') c = ' ';
-      }
-      out << line << '\n';
+  std::string text = karaokeMidiPath_ + '\n';
+  // One line each: a line break typed into a short field is a space.
+  for (Text field : {kTitle, kComposer, kLyricist}) {
+    std::string line = texts_[field];
+    for (char& c : line) {
+      if (c == '\n' || c == '\r') c = ' ';
     }
-    out.close();
-    if (!out) {
-      std::remove(temporary.c_str());
-      return;
-    }
+    text += line + '\n';
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) std::remove(temporary.c_str());
+  ReplaceFileText(path, text);
 }
 
 void CVideoDlg::OnBrowseBackground() {

@@ -30,21 +30,7 @@ VoiceChoice::Voice VoiceChoice::Load(const std::string& path) {
 
 bool VoiceChoice::Save(const std::string& path, Voice voice) {
   if (path.empty() || voice < kByRange || voice >= kVoiceCount) return false;
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    out << kEntries[static_cast<size_t>(voice)].word << '\n';
-    out.close();
-    if (!out) {
-      std::remove(temporary.c_str());
-      return false;
-    }
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
+  return ReplaceFileText(path, std::string(kEntries[static_cast<size_t>(voice)].word) + "\n");
 }
 
 std::vector<std::string> VoiceChoice::SingerArguments(Voice voice) {

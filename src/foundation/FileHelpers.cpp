@@ -229,4 +229,19 @@ void ToLowerLatin(std::string& text) {
   }
 }
 
+bool ReplaceFileText(const std::string& path, std::string_view text) {
+  if (path.empty()) return false;
+  const std::string temporary = path + ".tmp";
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = FileDescriptor::WriteFully(
+      fd, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  ok = close(fd) == 0 && ok;
+  if (!ok || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace crx

@@ -70,4 +70,9 @@ bool GetWorkFolder(std::string& out);
 // Latin capitals to small letters in CP932 text, half-width and full-width.
 void ToLowerLatin(std::string& cp932);
 
+// Replaces a small file of the program's own (a choice, a list) with the
+// text: written under a temporary name beside it, then renamed, so that a
+// failure leaves the earlier file whole. Quiet; false on failure.
+bool ReplaceFileText(const std::string& path, std::string_view text);
+
 }  // namespace crx

@@ -10,7 +10,9 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/DroppedKaraoke.h"
@@ -48,17 +50,40 @@ CantorixWindow::CantorixWindow(Dlg& dialog, QWidget* parent) : QDialog(parent), 
   const int lineHeight = fontMetrics().lineSpacing();
   for (int row = 0; row <= Dlg::kStepCount; ++row) {
     const Dlg::StepRow& r = Dlg::kRows[static_cast<size_t>(row)];
-    grid->addWidget(new QLabel(Utf8(r.label), this), row, 0);
+    auto* label = new QLabel(Utf8(r.label), this);
+    label->setObjectName(QStringLiteral("row%1").arg(row));
+    rowLabels_[static_cast<size_t>(row)] = label;
+    grid->addWidget(label, row, 0);
     auto* description = new QPlainTextEdit(Utf8(r.description), this);
     description->setObjectName(QString::number(r.descriptionId));
     description->setReadOnly(true);
+    // Both lines show: the description and, once done, what the step made.
+    description->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    description->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     description->setFocusPolicy(Qt::NoFocus);
     description->setFixedHeight(lineHeight * (row == Dlg::kFullAutoRow ? 3 : 2) + 8);
     description->setMinimumWidth(360);
     controls_[r.descriptionId] = description;
     grid->addWidget(description, row, 1);
     chain(button(r.executeId, Dlg::kExecuteCaption));
-    grid->addWidget(controls_[r.executeId], row, 2);
+    if (row == 0) {
+      // The karaoke files loaded last, under step 1's button.
+      auto* cell = new QVBoxLayout;
+      cell->setSpacing(2);
+      cell->addWidget(controls_[r.executeId]);
+      recent_ = new QToolButton(this);
+      recent_->setObjectName("recent");
+      recent_->setText(Utf8(kRecentCaption));
+      recent_->setPopupMode(QToolButton::InstantPopup);
+      recent_->setMenu(new QMenu(recent_));
+      recent_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+      connect(recent_->menu(), &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+      cell->addWidget(recent_);
+      grid->addLayout(cell, row, 2);
+      chain(recent_);
+    } else {
+      grid->addWidget(controls_[r.executeId], row, 2);
+    }
     if (r.redoId != 0) {
       chain(button(r.redoId, Dlg::kRedoCaption));
       grid->addWidget(controls_[r.redoId], row, 3);
@@ -87,9 +112,15 @@ CantorixWindow::CantorixWindow(Dlg& dialog, QWidget* parent) : QDialog(parent), 
   stop_->setAutoDefault(false);
   connect(stop_, &QPushButton::clicked, this, [this] { dialog_.RequestStop(); });
 
+  progressBar_ = new QProgressBar(this);
+  progressBar_->setObjectName("percent");
+  progressBar_->setRange(0, 100);
+  progressBar_->setVisible(false);
+
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(mode_);
   bottom->addWidget(status_, 1);
+  bottom->addWidget(progressBar_, 1);
   bottom->addWidget(stop_);
   chain(mode_);
   chain(stop_);
@@ -132,8 +163,11 @@ QWidget* CantorixWindow::Control(int id) const {
 void CantorixWindow::Sync() {
   for (const Dlg::Control& c : dialog_.Controls()) {
     QWidget* w = Control(c.id);
-    if (w == nullptr || c.kind == Dlg::ControlKind::Description ||
-        c.kind == Dlg::ControlKind::StatusLine) {
+    if (w == nullptr || c.kind == Dlg::ControlKind::StatusLine) continue;
+    if (c.kind == Dlg::ControlKind::Description) {
+      // A finished step's row names what it made.
+      auto* description = static_cast<QPlainTextEdit*>(w);
+      if (description->toPlainText() != Utf8(c.text)) description->setPlainText(Utf8(c.text));
       continue;
     }
     // While a command runs only ヘルプ answers.
@@ -144,10 +178,16 @@ void CantorixWindow::Sync() {
   }
   status_->setText(Utf8(dialog_.StatusLine()));
   // The title names the song loaded.
-  const std::string& song = dialog_.Flow().KaraokeMidiPath();
-  setWindowTitle(song.empty() ? Utf8(Dlg::kCaption)
-                              : Utf8(GetFileNameOfPath(song)) + " - " + Utf8(Dlg::kCaption));
+  const std::string song = dialog_.SongFileName();
+  setWindowTitle(song.empty() ? Utf8(Dlg::kCaption) : Utf8(song) + " - " + Utf8(Dlg::kCaption));
   stop_->setEnabled(Working() && !closeWhenStopped_);
+  recent_->setEnabled(!busy_ && dialog_.IsEnabled(Dlg::kRows[0].executeId));
+  ShowRunningRow();
+  // The bar shows only while a program tells how far it has come.
+  const int percent = dialog_.ProgressPercent();
+  progressBar_->setVisible(percent >= 0);
+  status_->setVisible(percent < 0);
+  if (percent >= 0) progressBar_->setValue(percent);
   const bool running = dialog_.ProgressRunning();
   if (running && !progress_.isActive()) progress_.start();
   if (!running && progress_.isActive()) progress_.stop();
@@ -167,13 +207,52 @@ void CantorixWindow::ClickControl(int id) {
     dialog_.Click(id);
     return;
   }
+  RunCommand([this, id] { dialog_.Click(id); });
+}
+
+void CantorixWindow::RunCommand(std::function<void()> work) {
   busy_ = true;
   Sync();
-  command_ = std::thread([this, id] {
-    dialog_.Click(id);
+  command_ = std::thread([this, work = std::move(work)] {
+    work();
     QMetaObject::invokeMethod(
         this, [this] { CommandEnded(); }, Qt::QueuedConnection);
   });
+}
+
+void CantorixWindow::ShowRunningRow() {
+  const int running = dialog_.RunningRow();
+  if (running == shownRunningRow_) return;
+  for (int row = 0; row <= Dlg::kStepCount; ++row) {
+    QLabel* label = rowLabels_[static_cast<size_t>(row)];
+    const bool on = row == running;
+    label->setAutoFillBackground(on);
+    label->setBackgroundRole(on ? QPalette::Highlight : QPalette::Window);
+    label->setForegroundRole(on ? QPalette::HighlightedText : QPalette::WindowText);
+    QFont font = label->font();
+    font.setBold(on);
+    label->setFont(font);
+  }
+  shownRunningRow_ = running;
+}
+
+void CantorixWindow::FillRecentMenu() {
+  QMenu* menu = recent_->menu();
+  menu->clear();
+  const std::vector<std::string> paths = dialog_.RecentKaraokeFiles();
+  if (paths.empty()) menu->addAction(Utf8(kNoRecentFiles))->setEnabled(false);
+  for (const std::string& path : paths) {
+    // The name first, where the eye looks; the folder tells equal names apart.
+    const QString text = Utf8(GetFileNameOfPath(path)) + QStringLiteral("  (") +
+                         Utf8(GetFolderOfPath(path)) + QStringLiteral(")");
+    const QString whole = Utf8(path);
+    connect(menu->addAction(text), &QAction::triggered, this, [this, whole] { LoadRecent(whole); });
+  }
+}
+
+void CantorixWindow::LoadRecent(const QString& path) {
+  if (busy_ || !dialog_.IsEnabled(Dlg::kRows[0].executeId)) return;
+  RunCommand([this, file = ToUtf8(path)] { dialog_.LoadRecentKaraoke(file); });
 }
 
 void CantorixWindow::CommandEnded() {
@@ -243,13 +322,7 @@ void CantorixWindow::DropPaths(const QStringList& paths) {
     Ui().ShowMessage(problem, MessageKind::Plain);
     return;
   }
-  busy_ = true;
-  Sync();
-  command_ = std::thread([this, path = files.front()] {
-    dialog_.LoadDroppedKaraoke(path);
-    QMetaObject::invokeMethod(
-        this, [this] { CommandEnded(); }, Qt::QueuedConnection);
-  });
+  RunCommand([this, path = files.front()] { dialog_.LoadDroppedKaraoke(path); });
 }
 
 void CantorixWindow::contextMenuEvent(QContextMenuEvent* event) {

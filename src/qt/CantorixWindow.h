@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <array>
+#include <functional>
 #include <map>
 #include <thread>
 
@@ -11,7 +13,9 @@ class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QLabel;
+class QProgressBar;
 class QPushButton;
+class QToolButton;
 
 namespace crx::qt {
 
@@ -40,7 +44,15 @@ class CantorixWindow : public QDialog {
   bool Busy() const { return busy_; }
   QWidget* Control(int id) const;
   QPushButton* StopButton() const { return stop_; }
+  QToolButton* RecentButton() const { return recent_; }
+  QProgressBar* ProgressBar() const { return progressBar_; }
+  QLabel* RowLabel(int row) const { return rowLabels_.at(static_cast<size_t>(row)); }
   static constexpr std::string_view kStopCaption = "中止";
+  static constexpr std::string_view kRecentCaption = "最近のファイル";
+  static constexpr std::string_view kNoRecentFiles = "（まだありません）";
+  // Loads a file of the recent list as step 1 (a file that is gone gets a
+  // message and leaves the list).
+  void LoadRecent(const QString& path);
 
   void reject() override;
   // A karaoke file dropped on the window is loaded as step 1 loads one;
@@ -56,12 +68,20 @@ class CantorixWindow : public QDialog {
  private:
   void CommandEnded();
   bool Working() const;
+  // Runs work on the window's command thread with the buttons disabled.
+  void RunCommand(std::function<void()> work);
+  void FillRecentMenu();
+  void ShowRunningRow();
 
   CCantorixDlg& dialog_;
   std::map<int, QWidget*> controls_;
   QComboBox* mode_ = nullptr;
   QLabel* status_ = nullptr;
   QPushButton* stop_ = nullptr;
+  QToolButton* recent_ = nullptr;
+  QProgressBar* progressBar_ = nullptr;
+  std::array<QLabel*, CCantorixDlg::kStepCount + 1> rowLabels_{};
+  int shownRunningRow_ = -1;
   QTimer progress_;
   std::thread command_;
   bool busy_ = false;

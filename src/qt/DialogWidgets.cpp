@@ -9,6 +9,7 @@
 #include "qt/MelodyDlgWidget.h"
 #include "qt/MixDlgWidget.h"
 #include "qt/RemoveDlgWidget.h"
+#include "qt/ResultDlgWidget.h"
 #include "qt/TextEditDlgWidget.h"
 #include "qt/TunepressConfigWidget.h"
 #include "qt/VideoDlgWidget.h"
@@ -37,6 +38,7 @@ void RegisterDialogWidgets(GuiHost& host) {
   host.RegisterDialog("CMP3Dlg", Factory<MP3DlgWidget, CMP3Dlg>());
   host.RegisterDialog("CConfigDlg", Factory<ConfigDlgWidget, CConfigDlg>());
   host.RegisterDialog("CEditDlg", Factory<EditDlgWidget, CEditDlg>());
+  host.RegisterDialog("CResultDlg", Factory<ResultDlgWidget, CResultDlg>());
   host.RegisterDialog("renderer::CConfigDlg",
                       Factory<TunepressConfigWidget, renderer::CConfigDlg>());
 }

@@ -110,6 +110,22 @@ std::string Workflow::EditedFile(Step step) const {
   }
 }
 
+std::string Workflow::MadeFile(Step step) const {
+  switch (step) {
+    case Step::Load:
+      return karaokeMidiPath_;
+    case Step::VocalMidi:
+      return vocalMidiPath_;
+    case Step::Mp3:
+      return mixWavPath_.empty() ? std::string()
+                                 : WithoutExtension(mixWavPath_) + std::string(kMp3Ending);
+    case Step::Video:
+      return videoPath_;
+    default:
+      return EditedFile(step);
+  }
+}
+
 // ------------------------------------------------------- the step parts
 
 bool Workflow::LoadKaraokeMidi(const MelodyRangeChooser& choose) {
@@ -287,7 +303,7 @@ bool Workflow::RunManualStep(Step step) {
     case Step::Mp3: {
       if (!user_.WantMp3(settings_.mp3EncoderPath)) return end(true);
       begin();
-      const std::string mp3Path = WithoutExtension(mixWavPath_) + std::string(kMp3Ending);
+      const std::string mp3Path = MadeFile(Step::Mp3);
       const SongProducts products(programs_, settings_.loudness);
       return end(products.MakeMp3(ReadFixedField(settings_.mp3EncoderPath), mixWavPath_, mp3Path,
                                   karaokeMidiPath_));

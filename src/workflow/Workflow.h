@@ -70,6 +70,9 @@ class Workflow {
   bool RunStep(Step step);
   // The file a step made that its edit button opens.
   std::string EditedFile(Step step) const;
+  // The file a step makes (steps 2 and 9 make none: empty), named after the
+  // files of the steps before it.
+  std::string MadeFile(Step step) const;
 
   // --- the automatic run --------------------------------------------------
   // The whole chain in the mode of the settings, then the deletions the

@@ -9,6 +9,7 @@
 
 #include "app/CCantorixDlg.h"
 #include "app/CMelodyDlg.h"
+#include "app/CResultDlg.h"
 #include "foundation/FixedField.h"
 #include "karaoke/XfKaraokeData.h"
 #include "midi/MidiEvent.h"
@@ -118,13 +119,24 @@ TEST_F(MainDialogTest, AWholeManualRunFollowsTheButtonTable) {
   EXPECT_EQ(d.Text(1026), Dlg::kRows[9].description);
   EXPECT_EQ(d.Flow().FirstTempo(), 500000);
 
-  host.AnswerDialog([](DialogModel& m) {
+  // While the melody range waits for the user, step 1's row is marked and
+  // the indicator stands still.
+  std::string statusAtDialog;
+  host.AnswerDialog([&](DialogModel& m) {
     static_cast<CMelodyDlg&>(m).OnOctaveUp();
+    EXPECT_EQ(d.RunningRow(), 0);
+    statusAtDialog = d.StatusLine();
+    d.ProgressTimer();
+    EXPECT_EQ(d.StatusLine(), statusAtDialog);
     return DialogResult::Ok;
   });
   host.AnswerFile(karaoke);
   Click(1);
   EXPECT_EQ(Buttons(d), "x2 r1 e");
+  EXPECT_EQ(d.RunningRow(), -1);
+  EXPECT_EQ(d.SongFileName(), "song.mid");
+  EXPECT_EQ(d.Text(1000), std::string(Dlg::kRows[0].description) + "\n完了：song.mid");
+  EXPECT_EQ(d.RecentKaraokeFiles(), std::vector<std::string>{karaoke});
   EXPECT_EQ(d.Flow().Transpose(), 12);
   Click(2);
   EXPECT_EQ(Buttons(d), "x3 r12 e");
@@ -150,8 +162,34 @@ TEST_F(MainDialogTest, AWholeManualRunFollowsTheButtonTable) {
   Click(8);
   EXPECT_EQ(Buttons(d), "x9 r12345678 e");
   EXPECT_TRUE(fs::exists(songs.File("mix.wmv")));
+  // The end of the run lists what it made and what is left of it.
+  std::vector<std::string> listed;
+  host.AnswerDialog([](DialogModel&) { return DialogResult::Ok; });
+  host.AnswerDialog([&](DialogModel& m) {
+    auto& result = static_cast<CResultDlg&>(m);
+    EXPECT_EQ(result.Heading(), "処理が終了しました。");
+    for (const CResultDlg::Entry& e : result.Files()) listed.push_back(CResultDlg::Line(e));
+    return DialogResult::Ok;
+  });
   Click(9);
   EXPECT_EQ(Buttons(d), "x1 r e");
+  EXPECT_EQ(listed, (std::vector<std::string>{"合成WAV: " + songs.File("mix.wav"),
+                                              "MP3: " + songs.File("mix.mp3"),
+                                              "動画: " + songs.File("mix.wmv")}));
+  // Every row says it is done, and names the file its step made.
+  const std::vector<std::string> notes = {"完了：song.mid",
+                                          "完了",
+                                          "完了：vocal.mid",
+                                          "完了：vocal.wav",
+                                          "完了：song_伴奏.wav",
+                                          "完了：mix.wav",
+                                          "完了：mix.mp3",
+                                          "完了：mix.wmv",
+                                          "完了"};
+  for (size_t row = 0; row < notes.size(); ++row) {
+    EXPECT_EQ(d.Text(Dlg::kRows[row].descriptionId),
+              std::string(Dlg::kRows[row].description) + "\n" + notes[row]);
+  }
   for (const char* gone : {"vocal.mid", "vocal.wav", "song_伴奏.wav"})
     EXPECT_FALSE(fs::exists(songs.File(gone))) << gone;
   EXPECT_TRUE(fs::exists(songs.File("mix.wav")));
@@ -161,7 +199,7 @@ TEST_F(MainDialogTest, AWholeManualRunFollowsTheButtonTable) {
                                      "はMP3ファイルではないので、タグを書けませんでした。"});
   EXPECT_EQ(host.DialogNames(),
             (std::vector<std::string>{"CMelodyDlg", "CLyricConvertDlg", "CExternalDlg", "CMixDlg",
-                                      "CMP3Dlg", "CVideoDlg", "CRemoveDlg"}));
+                                      "CMP3Dlg", "CVideoDlg", "CRemoveDlg", "CResultDlg"}));
 }
 
 TEST_F(MainDialogTest, FailedStepsLeaveTheButtonsToTryAgain) {
@@ -273,6 +311,29 @@ TEST_F(MainDialogTest, NameRulesRedoneStepsAndBadFiles) {
   Click(1, true);
   EXPECT_EQ(Buttons(d), "x1 r e");
   EXPECT_EQ(d.Flow().Song(), nullptr);
+}
+
+TEST_F(MainDialogTest, RecentFilesLoadAgainAndForgetWhatIsGone) {
+  Open();
+  host.AnswerFile(karaoke);
+  Click(1);
+  // A new start lists the song and loads it in one go.
+  dialog.reset();
+  Dlg& again = Open();
+  ASSERT_EQ(again.RecentKaraokeFiles(), std::vector<std::string>{karaoke});
+  EXPECT_EQ(again.Text(1000), Dlg::kRows[0].description);
+  again.LoadRecentKaraoke(karaoke);
+  EXPECT_EQ(Buttons(again), "x2 r1 e");
+  EXPECT_EQ(again.SongFileName(), "song.mid");
+  // A file deleted since: said so with its path, taken off the list,
+  // nothing loaded anew.
+  fs::remove(karaoke);
+  host.Clear();
+  again.LoadRecentKaraoke(karaoke);
+  EXPECT_EQ(host.Messages(),
+            std::vector<std::string>{std::string(RecentFiles::kMissingMessage) + "\n" + karaoke});
+  EXPECT_TRUE(again.RecentKaraokeFiles().empty());
+  EXPECT_EQ(Buttons(again), "x2 r1 e");
 }
 
 TEST_F(MainDialogTest, StartUpModeAndShutDown) {

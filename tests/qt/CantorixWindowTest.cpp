@@ -1,9 +1,12 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 #include <filesystem>
 
 #include "AutoAnswer.h"
@@ -11,9 +14,12 @@
 #include "Ocr.h"
 #include "WindowTests.h"
 #include "app/CCantorixDlg.h"
+#include "app/CResultDlg.h"
 #include "app/DroppedKaraoke.h"
+#include "app/RecentFiles.h"
 #include "foundation/FileHelpers.h"
 #include "qt/CantorixWindow.h"
+#include "support/audio/WavBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
 
@@ -226,6 +232,97 @@ void CantorixWindowTest::stoppingOrClosingDuringARunStopsItsProgram() {
   // The singer's half-written WAV is gone; the files of the steps before stay.
   QVERIFY(!fs::exists(m.songs.File("vocal.wav")));
   QVERIFY(fs::exists(m.songs.File("vocal.mid")));
+}
+
+void CantorixWindowTest::anAutomaticRunEndsWithTheListOfWhatItMade() {
+  MainUnderTest m(gui_);
+  // Stand-ins that leave real WAVs, so that the mix has something to mix.
+  std::vector<uint8_t> second;
+  for (int i = 0; i < 44100 * 2; ++i) second.push_back(static_cast<uint8_t>(i % 7 == 0 ? 40 : 0));
+  const std::string source = m.songs.File("voice.source");
+  WavBuilder().Data(second).WriteTo(source);
+  for (auto [name, target] :
+       {std::pair{"CantorixSinger", "\"${1%.*}.wav\""}, std::pair{"TunepressCRX", "\"$2\""}}) {
+    WriteFileBytes(m.start.File(name), "#!/bin/sh\ncp " + ShellQuote(source) + " " + target + "\n");
+    fs::permissions(m.start.File(name), fs::perms::owner_all);
+  }
+  // What 再生 hands to the desktop is written down.
+  const std::string opened = m.songs.File("opened");
+  WriteFileBytes(m.start.File("opener"),
+                 "#!/bin/sh\nprintf '%s' \"$1\" > " + ShellQuote(opened) + "\n");
+  fs::permissions(m.start.File("opener"), fs::perms::owner_all);
+  m.dialog->SetDesktopOpener(m.start.File("opener"));
+
+  AutoAnswer answers;
+  answers.pressDefaultButtons = true;
+  answers.leftToTheTest << "CResultDlg";
+  answers.File(U(m.karaoke));
+  auto* mode = qobject_cast<QComboBox*>(m.window->Control(Dlg::kModeBoxId));
+  mode->setCurrentIndex(1);
+  emit mode->activated(1);
+  // The list comes up inside the run's own wait: it is looked at from a timer.
+  bool listSeen = false;
+  const QString mix = U("合成WAV: ") + U(m.songs.File("song.wav"));
+  const auto lookAtTheList = [&](QWidget* list) {
+    QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join('|')));
+    // Every file listed exists, the song's mix among them.
+    auto* files = Child<QListWidget>(list, "files");
+    QVERIFY(!files->findItems(mix, Qt::MatchExactly).isEmpty());
+    for (int i = 0; i < files->count(); ++i) {
+      const QString line = files->item(i)->text();
+      QVERIFY2(fs::exists(line.mid(line.indexOf(QStringLiteral(": ")) + 2).toStdString()),
+               qPrintable(line));
+    }
+    Screenshot(list, "CResultDlg");
+    if (std::optional<QString> read = ReadJapanese(list->grab().toImage())) {
+      for (const char* shown : {"処理が終了しました", "再生", "フォルダを開く"}) {
+        QVERIFY2(read->contains(U(shown)), qPrintable(U(shown) + QStringLiteral(" in ") + *read));
+      }
+    }
+    files->setCurrentItem(files->findItems(mix, Qt::MatchExactly).front());
+    Child<QPushButton>(list, "play")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(fs::exists(opened) ? U(ReadFileBytes(opened)) : QString(),
+                              U(m.songs.File("song.wav")), 10000);
+    listSeen = true;
+  };
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget* list = QApplication::activeModalWidget();
+    if (list == nullptr || list->objectName() != QStringLiteral("CResultDlg") ||
+        !list->isVisible()) {
+      return;
+    }
+    poll.stop();
+    lookAtTheList(list);
+    static_cast<QDialog*>(list)->accept();
+  });
+  poll.start();
+  m.window->ClickControl(Dlg::kFullAutoId);
+  QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy() && !m.dialog->WorkerRunning(), 60000);
+  QVERIFY(listSeen);
+
+  // The rows say what was made; the song waits in the recent list.
+  auto* first = qobject_cast<QPlainTextEdit*>(m.window->Control(Dlg::kRows[0].descriptionId));
+  QVERIFY(first->toPlainText().endsWith(U("完了：song.mid")));
+  auto* mixRow = qobject_cast<QPlainTextEdit*>(m.window->Control(Dlg::kRows[5].descriptionId));
+  QVERIFY(mixRow->toPlainText().endsWith(U("完了：song.wav")));
+  QCOMPARE(m.dialog->RunningRow(), -1);
+  mode->setCurrentIndex(0);
+  emit mode->activated(0);
+  QVERIFY(m.window->RecentButton()->isEnabled());
+  emit m.window->RecentButton()->menu()->aboutToShow();
+  const QList<QAction*> recent = m.window->RecentButton()->menu()->actions();
+  QCOMPARE(recent.size(), 1);
+  QVERIFY(recent.front()->text().startsWith(QStringLiteral("song.mid")));
+  // A recent file deleted since: a message, and the list forgets it.
+  fs::remove(m.karaoke);
+  recent.front()->trigger();
+  QTRY_COMPARE_WITH_TIMEOUT(answers.messages.size(), 1, 10000);
+  QCOMPARE(answers.messages.front(),
+           U(std::string(RecentFiles::kMissingMessage) + "\n" + m.karaoke));
+  QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy(), 10000);
+  QVERIFY(m.dialog->RecentKaraokeFiles().empty());
 }
 
 }  // namespace crx::test

@@ -70,6 +70,7 @@ class CantorixWindowTest : public QObject {
   void manualStepsClickedThrough();
   void aDroppedKaraokeFileIsLoadedAsStepOne();
   void stoppingOrClosingDuringARunStopsItsProgram();
+  void anAutomaticRunEndsWithTheListOfWhatItMade();
 
  private:
   qt::GuiApplication& gui_;
