@@ -10,12 +10,15 @@
 #include "audio/AudioMessages.h"
 #include "foundation/Diagnostics.h"
 #include "foundation/FileDescriptor.h"
+#include "foundation/FileFailure.h"
 #include "foundation/SystemReason.h"
 
 namespace crx {
 namespace {
 
-void ShowWaveMessage(std::string_view text) { ReportPlain(text); }
+void ShowWaveMessage(std::string_view text, uint32_t cause = 0) {
+  FileFailure::Report(text, cause);
+}
 
 // Chunks occupy their header and data, rounded up to an even count.
 uint64_t PaddedChunkEnd(uint64_t dataOffset, uint32_t size) {
@@ -33,13 +36,23 @@ CWaveFile::CWaveFile(int channels, int sampleRate, int bitsPerSample)
 
 CWaveFile::~CWaveFile() { Close(); }
 
-int CWaveFile::FailOpen(std::string_view message, int result) {
+int CWaveFile::FailOpen(std::string_view message, int result, uint32_t cause) {
   if (fd_ >= 0) {
     close(fd_);
     fd_ = -1;
   }
-  ShowWaveMessage(message);
+  ShowWaveMessage(message, cause);
   return result;
+}
+
+int CWaveFile::FailWrite(int result) {
+  return FailOpen(WithSystemReason(kMsgWaveFileError, lastError_), result,
+                  FileFailure::OfWriting(lastError_));
+}
+
+void CWaveFile::ReportWriteFailure(int errorNumber) {
+  ShowWaveMessage(WithSystemReason(kMsgWaveFileError, errorNumber),
+                  FileFailure::OfWriting(errorNumber));
 }
 
 int CWaveFile::Open(int mode, const std::string& path) {
@@ -90,35 +103,44 @@ int CWaveFile::OpenRead(const std::string& path) {
   }
   fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) {
-    const int result = errno == ENOENT ? kWaveErrorNotFound : kWaveErrorCannotOpen;
-    return FailOpen(kMsgWaveOpenFailed, result);
+    const int failure = errno;
+    const int result = failure == ENOENT ? kWaveErrorNotFound : kWaveErrorCannotOpen;
+    return FailOpen(kMsgWaveOpenFailed, result, FileFailure::OfReading(failure));
   }
   struct stat st {};
-  if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-    return FailOpen(kMsgWaveOpenFailed, kWaveErrorCannotOpen);
+  if (fstat(fd_, &st) != 0) {
+    return FailOpen(kMsgWaveOpenFailed, kWaveErrorCannotOpen, FileFailure::OfReading(errno));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    return FailOpen(kMsgWaveOpenFailed, kWaveErrorCannotOpen, FileFailure::kUnusable);
   }
   mode_ = kModeRead;
   fileSize_ = static_cast<uint64_t>(st.st_size);
 
   if (!FindChunk(0, fileSize_, wav::kRiffId, wav::kWaveForm, riffChunk_)) {
-    return FailOpen(kMsgWaveFileError, kWaveErrorChunkNotFound);
+    return FailOpen(kMsgWaveFileError, kWaveErrorChunkNotFound, FileFailure::kUnusable);
   }
+  // A chunk missing from a file that ends before its RIFF chunk does was
+  // cut off with the rest.
+  const uint32_t missingChunk = riffChunk_.dataOffset + riffChunk_.size > fileSize_
+                                    ? FileFailure::kCutShort
+                                    : FileFailure::kUnusable;
   // The inner chunks follow the form type and end with the RIFF chunk (or
   // the file, when that ends first).
   const uint64_t innerBegin = riffChunk_.dataOffset + 4;
   const uint64_t innerEnd = std::min(riffChunk_.dataOffset + riffChunk_.size, fileSize_);
   if (!FindChunk(innerBegin, innerEnd, wav::kFmtId, "", subChunk_)) {
-    return FailOpen(kMsgWaveFileError, kWaveErrorChunkNotFound);
+    return FailOpen(kMsgWaveFileError, kWaveErrorChunkNotFound, missingChunk);
   }
   std::array<uint8_t, WaveFormatRecord::kSize> record{};
   std::span<uint8_t> wanted(record.data(), std::min<size_t>(subChunk_.size, record.size()));
   if (!ReadAt(subChunk_.dataOffset, wanted)) {
-    return FailOpen(kMsgWaveFileError, kWaveErrorCannotRead);
+    return FailOpen(kMsgWaveFileError, kWaveErrorCannotRead, FileFailure::kCutShort);
   }
   format_ = WaveFormatRecord::Parse(wanted);
   const uint64_t afterFmt = PaddedChunkEnd(subChunk_.dataOffset, subChunk_.size);
   if (!FindChunk(afterFmt, innerEnd, wav::kDataId, "", subChunk_)) {
-    return FailOpen(kMsgWaveFileError, kWaveErrorChunkNotFound);
+    return FailOpen(kMsgWaveFileError, kWaveErrorChunkNotFound, missingChunk);
   }
   dataSize_ = static_cast<uint32_t>(
       std::min<uint64_t>(subChunk_.size, fileSize_ - std::min(fileSize_, subChunk_.dataOffset)));
@@ -129,17 +151,18 @@ int CWaveFile::OpenRead(const std::string& path) {
     int& expected;
     int actual;
     std::string_view message;
+    uint32_t cause;
   };
   const Check checks[] = {
-      {sampleRate_, static_cast<int>(format_.samplesPerSec), kMsgUnsupportedRate},
-      {channels_, format_.channels, kMsgUnsupportedChannels},
-      {bitsPerSample_, format_.bitsPerSample, kMsgWaveFileError},
+      {sampleRate_, static_cast<int>(format_.samplesPerSec), kMsgUnsupportedRate, 0},
+      {channels_, format_.channels, kMsgUnsupportedChannels, 0},
+      {bitsPerSample_, format_.bitsPerSample, kMsgWaveFileError, FileFailure::kUnusable},
   };
   for (const Check& c : checks) {
     if (c.expected == 0) {
       c.expected = c.actual;
     } else if (c.expected != c.actual) {
-      ShowWaveMessage(c.message);
+      ShowWaveMessage(c.message, c.cause);
       return kWaveFormatMismatch;
     }
   }
@@ -171,7 +194,7 @@ int CWaveFile::OpenWrite(const std::string& path) {
   fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd_ < 0) {
     lastError_ = errno;
-    return FailOpen(WithSystemReason(kMsgWaveFileError, lastError_), kWaveErrorCannotOpen);
+    return FailWrite(kWaveErrorCannotOpen);
   }
   mode_ = kModeWrite;
   dataSize_ = 0;
@@ -182,7 +205,7 @@ int CWaveFile::OpenWrite(const std::string& path) {
   std::fill_n(header.begin() + wav::kRiffSizeOffset, 4, 0);
   if (!WriteAllAt(fd_, 0, header)) {
     lastError_ = errno;
-    return FailOpen(WithSystemReason(kMsgWaveFileError, lastError_), kWaveErrorCannotWrite);
+    return FailWrite(kWaveErrorCannotWrite);
   }
   riffChunk_ =
       ChunkRecord{{'R', 'I', 'F', 'F'}, 0, {'W', 'A', 'V', 'E'}, wav::kChunkHeaderSize, true};
@@ -264,8 +287,11 @@ bool CWaveFile::Close() {
   }
   fd_ = -1;
   if (!ok) {
-    ShowWaveMessage(writing ? WithSystemReason(kMsgWaveFileError, lastError_)
-                            : std::string(kMsgWaveFileError));
+    if (writing) {
+      ReportWriteFailure(lastError_);
+    } else {
+      ShowWaveMessage(kMsgWaveFileError);
+    }
   }
   return ok;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "audio/WaveFormat.h"
@@ -70,6 +71,9 @@ class CWaveFile {
   // Writing: the system's error number (errno) of the last failed write, 0
   // when none failed; for the reason in a caller's message.
   int LastError() const { return lastError_; }
+  // Shows "CWaveFile Error!" for a failed write, with the system's reason
+  // and the cause's code for the error number.
+  static void ReportWriteFailure(int errorNumber);
 
   // The data chunk's length as read (cut to the bytes the file holds); 0
   // when not opened for reading.
@@ -98,7 +102,11 @@ class CWaveFile {
   bool FindChunk(uint64_t begin, uint64_t end, std::string_view id, std::string_view formType,
                  ChunkRecord& out);
   bool ReadAt(uint64_t offset, std::span<uint8_t> out);
-  int FailOpen(std::string_view message, int result);
+  // Closes the file, shows the message with the cause's code (FileFailure,
+  // 0 for none) and returns the result.
+  int FailOpen(std::string_view message, int result, uint32_t cause = 0);
+  // As FailOpen for a file to write, with the reason of lastError_.
+  int FailWrite(int result);
 
   ChunkRecord riffChunk_;
   ChunkRecord subChunk_;

@@ -10,8 +10,7 @@
 
 #include "audio/AudioMessages.h"
 #include "audio/CWaveFile.h"
-#include "foundation/Diagnostics.h"
-#include "foundation/SystemReason.h"
+#include "foundation/FileFailure.h"
 
 namespace crx {
 namespace {
@@ -97,7 +96,9 @@ class WaveReader {
     if (!supported) {
       const std::string_view text = LoudnessLeveler::kNotPcm16Message;
       const size_t mark = text.find("%s");
-      ReportPlain(std::string(text.substr(0, mark)) + path + std::string(text.substr(mark + 2)));
+      FileFailure::Report(
+          std::string(text.substr(0, mark)) + path + std::string(text.substr(mark + 2)),
+          FileFailure::kUnusable);
       return false;
     }
     channels_ = file_.Channels();
@@ -113,7 +114,7 @@ class WaveReader {
     count = static_cast<size_t>(std::min<uint64_t>(count, frames_ - read_));
     bytes_.resize(count * static_cast<size_t>(channels_) * 2);
     if (file_.Read(bytes_) != bytes_.size()) {
-      ReportPlain(kMsgWaveFileError);
+      FileFailure::Report(kMsgWaveFileError, FileFailure::kCutShort);
       return false;
     }
     const size_t at = out.size();
@@ -263,7 +264,7 @@ bool LoudnessLeveler::Render(const std::string& input, const std::string& output
       return false;
     }
     if (out.Write(bytes) != bytes.size()) {
-      ReportPlain(WithSystemReason(kMsgWaveFileError, out.LastError()));
+      CWaveFile::ReportWriteFailure(out.LastError());
       return false;
     }
     // Frames before the next block's taps are done with.

@@ -4,14 +4,14 @@
 
 #include "audio/AudioMessages.h"
 #include "audio/SampleSteps.h"
-#include "foundation/Diagnostics.h"
+#include "foundation/FileFailure.h"
 
 namespace crx {
 namespace {
 
 constexpr size_t kBytesPerSample = 2;
 
-void ShowWaveError() { ReportPlain(kMsgWaveFileError); }
+void ShowWaveError(uint32_t cause) { FileFailure::Report(kMsgWaveFileError, cause); }
 
 }  // namespace
 
@@ -27,7 +27,8 @@ bool MixInput::Open(const std::string& path) {
   // is a damaged file.
   if (file_.DeclaredDataSize() != file_.DataSize() || file_.DataSize() % kBytesPerSample != 0) {
     file_.Close();
-    ShowWaveError();
+    ShowWaveError(file_.DeclaredDataSize() != file_.DataSize() ? FileFailure::kCutShort
+                                                               : FileFailure::kUnusable);
     return false;
   }
   dataSamples_ = file_.DataSize() / kBytesPerSample;
@@ -50,7 +51,7 @@ bool MixInput::NextData(std::span<int16_t> out) {
   if (out.empty()) return true;
   bytes_.resize(out.size() * kBytesPerSample);
   if (file_.Read(bytes_) != bytes_.size()) {
-    ShowWaveError();
+    ShowWaveError(FileFailure::kCutShort);
     return false;
   }
   for (size_t i = 0; i < out.size(); ++i) out[i] = SampleAt(bytes_, i);

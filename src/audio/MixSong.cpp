@@ -17,7 +17,6 @@
 #include "audio/TemporaryFile.h"
 #include "foundation/Diagnostics.h"
 #include "foundation/FileHelpers.h"
-#include "foundation/SystemReason.h"
 
 namespace crx {
 namespace {
@@ -53,7 +52,7 @@ bool WriteWave(const std::string& path, int channels, int rate, int bits,
   CWaveFile out(channels, rate, bits);
   if (out.Open(CWaveFile::kModeWrite, path) != 0) return false;
   const bool whole = out.Write(data) == data.size();
-  if (!whole) ShowPlain(WithSystemReason(kMsgWaveFileError, out.LastError()));
+  if (!whole) CWaveFile::ReportWriteFailure(out.LastError());
   return out.Close() && whole;
 }
 
@@ -100,14 +99,14 @@ class MixOutput {
     bytes_.resize(kept.size() * 2);
     StoreSamples(kept, bytes_);
     if (file_.Write(bytes_) == bytes_.size()) return true;
-    ShowPlain(WithSystemReason(kMsgWaveFileError, file_.LastError()));
+    CWaveFile::ReportWriteFailure(file_.LastError());
     return false;
   }
   // Cuts the quiet end and finishes the file.
   bool Finish() {
     const uint64_t kept = trimmer_.KeptFrames() * kStereoFrameBytes;
     if (!file_.TruncateData(kept)) {
-      ShowPlain(WithSystemReason(kMsgWaveFileError, errno));
+      CWaveFile::ReportWriteFailure(errno);
       return false;
     }
     return file_.Close();
@@ -189,7 +188,7 @@ bool MixSongInBlocks(const std::string& vocalPath, const std::string& accompanim
   TemporaryFile temporary(outputPath);
   MixOutput output(VolumeFactor(settings.mixVolume), settings.mixReverb);
   if (!temporary.Created() || !output.Open(temporary.Path())) {
-    if (!temporary.Created()) ShowPlain(WithSystemReason(kMsgWaveFileError, temporary.LastError()));
+    if (!temporary.Created()) CWaveFile::ReportWriteFailure(temporary.LastError());
     return false;
   }
 
@@ -217,7 +216,7 @@ bool MixSongInBlocks(const std::string& vocalPath, const std::string& accompanim
   accompaniment.Close();
   if (!output.Finish()) return false;
   if (!temporary.Commit()) {
-    ShowPlain(WithSystemReason(kMsgWaveFileError, temporary.LastError()));
+    CWaveFile::ReportWriteFailure(temporary.LastError());
     return false;
   }
   return true;

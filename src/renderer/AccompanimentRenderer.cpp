@@ -5,7 +5,7 @@
 #include <cstring>
 #include <thread>
 
-#include "foundation/Diagnostics.h"
+#include "foundation/FileFailure.h"
 #include "renderer/LoudnessNormalizer.h"
 #include "renderer/WavFileWriter.h"
 
@@ -61,7 +61,10 @@ AccompanimentRenderer::Result AccompanimentRenderer::Render(std::span<const uint
   if (!synth_->Start(midi)) return Result::SynthesizerFailed;
 
   auto failedWrite = [&wavPath](int error) {
-    if (error != 0) ReportPlain("cannot write " + wavPath + ": " + std::strerror(error));
+    if (error != 0) {
+      FileFailure::Report("cannot write " + wavPath + ": " + std::strerror(error),
+                          FileFailure::OfWriting(error));
+    }
     return Result::WriteFailed;
   };
   WavFileWriter writer(kChannels, kSampleRate);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "audio/CWaveFile.h"
-#include "foundation/Diagnostics.h"
+#include "foundation/FileFailure.h"
 #include "foundation/SystemReason.h"
 
 namespace crx {
@@ -48,7 +48,8 @@ bool CVocalWaveWriter::Write(const std::string& path, std::span<const float> sam
     failure = errno;
   }
   std::remove(temporary.c_str());
-  ReportPlain(WithSystemReason("CantorixSinger: cannot write " + path, failure));
+  FileFailure::Report(WithSystemReason("CantorixSinger: cannot write " + path, failure),
+                      FileFailure::OfWriting(failure));
   return false;
 }
 
