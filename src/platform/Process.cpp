@@ -150,6 +150,57 @@ class ErrorSpool {
   int fd_ = -1;
 };
 
+// Hands a growing spool's new text to a line callback: "\n" and "\r" both
+// end a line, and "\r\n" ends only one. A line longer than the kept error
+// text is handed on in pieces of that size.
+class ErrorLineReader {
+ public:
+  ErrorLineReader(const ErrorSpool& spool, const std::function<void(std::string_view line)>& onLine)
+      : spool_(spool), onLine_(onLine) {}
+
+  // Reads what was written since the last call.
+  void Poll() {
+    if (!onLine_ || spool_.Fd() < 0) return;
+    std::array<char, 4096> buf{};
+    for (;;) {
+      const ssize_t n = pread(spool_.Fd(), buf.data(), buf.size(), offset_);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return;
+      offset_ += n;
+      for (char c : std::string_view(buf.data(), static_cast<size_t>(n))) Take(c);
+    }
+  }
+  // The program has ended: what is left is its last line.
+  void Finish() {
+    Poll();
+    if (onLine_ && !pending_.empty()) onLine_(pending_);
+    pending_.clear();
+  }
+
+ private:
+  void Take(char c) {
+    const bool afterReturn = lastWasReturn_;
+    lastWasReturn_ = c == '\r';
+    if (c == '\n' && afterReturn) return;
+    if (c == '\n' || c == '\r') {
+      onLine_(pending_);
+      pending_.clear();
+      return;
+    }
+    pending_.push_back(c);
+    if (pending_.size() >= Process::kMaxErrorOutput) {
+      onLine_(pending_);
+      pending_.clear();
+    }
+  }
+
+  const ErrorSpool& spool_;
+  const std::function<void(std::string_view line)>& onLine_;
+  off_t offset_ = 0;
+  std::string pending_;
+  bool lastWasReturn_ = false;
+};
+
 int WaitForExit(pid_t pid) {
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
@@ -268,6 +319,7 @@ Process::RunResult Process::RunInGroup(const std::string& program,
   plan.errWrite = errors.Fd();
   const pid_t pid = Spawn(program, args, plan);
   if (pid < 0) return result;
+  ErrorLineReader errorLines(errors, options.onErrorLine);
   constexpr auto kPoll = std::chrono::milliseconds(5);
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(options.timeoutMs, 0));
@@ -294,7 +346,13 @@ Process::RunResult Process::RunInGroup(const std::string& program,
       result.leftRunning = pid;
       break;
     }
+    errorLines.Poll();
     std::this_thread::sleep_for(kPoll);
+  }
+  if (result.outcome == WaitOutcome::TimedOut) {
+    errorLines.Poll();
+  } else {
+    errorLines.Finish();
   }
   result.errorOutput = errors.Tail(kMaxErrorOutput);
   return result;

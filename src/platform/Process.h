@@ -58,6 +58,10 @@ class Process {
     std::function<bool()> shouldStop;
     // Standard output on /dev/null; otherwise it is this process's.
     bool quietOutput = false;
+    // Called on the waiting thread with every line of standard error
+    // (without its line break; a carriage return ends a line too) as it
+    // comes; once the program has ended, a last line without a break too.
+    std::function<void(std::string_view line)> onErrorLine;
   };
   struct RunResult {
     WaitOutcome outcome = WaitOutcome::StartFailed;

@@ -1,10 +1,13 @@
 #include "renderer/CTunepressDlg.h"
 
+#include <cmath>
+
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
 #include "midi/renderer/PrepareMidi.h"
 #include "platform/FileChooser.h"
 #include "platform/Process.h"
+#include "platform/ProgressLine.h"
 #include "platform/UiServices.h"
 #include "renderer/CConfigDlg.h"
 #include "renderer/MidiFileCheck.h"
@@ -192,10 +195,13 @@ int CTunepressDlg::RenderToWav(const std::optional<std::vector<uint8_t>>& prepar
     RemoveFile(wavPath);
     return 0;
   }
-  auto progress = [this](AccompanimentRenderer::Phase, double) {
+  auto progress = [this](AccompanimentRenderer::Phase, double fraction) {
     progressCounter_ += kProgressStep;
     Ui().ProgressTick();
     Repaint();
+    if (percentListener_) {
+      percentListener_(static_cast<int>(std::lround(fraction * ProgressLine::kFullPercent)));
+    }
     // The pause lets a window show the progress; a conversion without
     // one (from the command line) does not wait.
     if (!hidden_) SleepMs(kProgressDelayMs);

@@ -82,6 +82,10 @@ class CTunepressDlg : public DialogModel {
   void SetSaveSettingsOnExit(bool save);
   // Called whenever what the window shows changes (progress, buttons, title).
   void SetRepaint(std::function<void()> repaint) { repaint_ = std::move(repaint); }
+  // Told how much of a render is done, 0 to 100 percent, as it goes on.
+  void SetPercentListener(std::function<void(int percent)> listener) {
+    percentListener_ = std::move(listener);
+  }
 
   const std::string& MidiPath() const { return midiPath_; }
   const std::string& OutputPath() const { return outputPath_; }
@@ -127,6 +131,7 @@ class CTunepressDlg : public DialogModel {
   int progressCounter_ = 0;
   std::string title_ = kCaption;
   std::function<void()> repaint_;
+  std::function<void(int percent)> percentListener_;
 };
 
 }  // namespace crx::renderer

@@ -15,6 +15,7 @@
 #include "foundation/FileHelpers.h"
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CImeLanguage.h"
+#include "platform/ProgressLine.h"
 #include "platform/UiServices.h"
 #include "video/LyricSheet.h"
 #include "video/ScratchSpace.h"
@@ -55,16 +56,16 @@ constexpr int kMinSide = 16;
 constexpr int kMaxSide = 4096;
 constexpr long long kMaxOffsetMs = 3600000;
 constexpr size_t kArgumentCount = 6;
-constexpr int kPercentStep = 10;
+constexpr const char* kProgramName = "Lyricreel";
 constexpr std::string_view kFuriganaNone = "none";
 constexpr std::string_view kFuriganaFile = "file";
 constexpr std::string_view kFuriganaAll = "all";
 
 // Which readings show above the kanji.
-enum class Furigana { None, File, All };  // progress lines when standard error is no terminal
+enum class Furigana { None, File, All };
 
 int Fail(const std::string& reason) {
-  std::fprintf(stderr, "Lyricreel: %s\n%s", reason.c_str(), kUsage);
+  std::fprintf(stderr, "%s: %s\n%s", kProgramName, reason.c_str(), kUsage);
   return 1;
 }
 
@@ -116,35 +117,6 @@ class StopSignals {
  private:
   static constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
   std::array<struct sigaction, 3> previous_{};
-};
-
-// Progress in percent on standard error: one line rewritten on a terminal,
-// a line every ten percent otherwise.
-class ProgressLine {
- public:
-  ProgressLine() : terminal_(isatty(STDERR_FILENO) == 1) {}
-  void Show(int percent) {
-    if (terminal_) {
-      std::fprintf(stderr, "\rLyricreel: %3d%%", percent);
-    } else if (percent >= last_ + kPercentStep || (percent == 100 && last_ < 100)) {
-      std::fprintf(stderr, "Lyricreel: %d%%\n", percent);
-      last_ = percent;
-    } else {
-      return;
-    }
-    shown_ = true;
-    std::fflush(stderr);
-  }
-  ~ProgressLine() {
-    if (terminal_ && shown_) std::fputc('\n', stderr);
-  }
-  ProgressLine(const ProgressLine&) = delete;
-  ProgressLine& operator=(const ProgressLine&) = delete;
-
- private:
-  bool terminal_;
-  bool shown_ = false;
-  int last_ = -kPercentStep;
 };
 
 std::string Absolute(const std::string& path) {
@@ -256,7 +228,7 @@ int MakeVideo(const Request& r) {
   std::string error;
   bool encoded = false;
   {
-    ProgressLine progress;
+    ProgressLine progress(kProgramName);
     encoded = encoder.Encode(
         job, [&progress](int percent) { progress.Show(percent); },
         [] { return StopSignals::Requested(); }, error);
@@ -314,7 +286,7 @@ int RunLyricreelCommand(const std::vector<std::string>& args) {
       });
   const CommandLine::Parsed parsed = reader.Parse(args);
   if (parsed.request != CommandLine::Request::Run) {
-    std::fputs(CommandLine::Answer(parsed, kUsage, "Lyricreel").c_str(), stdout);
+    std::fputs(CommandLine::Answer(parsed, kUsage, kProgramName).c_str(), stdout);
     return 0;
   }
   if (!parsed.Ok()) return Fail(parsed.error);

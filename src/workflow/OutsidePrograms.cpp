@@ -6,6 +6,7 @@
 #include "foundation/FixedField.h"
 #include "platform/FileChooser.h"
 #include "platform/Process.h"
+#include "platform/ProgressLine.h"
 #include "platform/UiServices.h"
 #include "workflow/SetAsideFile.h"
 
@@ -176,10 +177,34 @@ std::string OutsidePrograms::SoundEditorParameters(std::string_view wavPath) {
 
 namespace {
 
-// The message of a failed program with its own last words after it.
-void TellFailure(const std::string& message, const Process::RunResult& run) {
-  const std::string why = OutsidePrograms::LastLines(run.errorOutput);
+// The message of a failed program with its own last words after it (not
+// its progress).
+void TellFailure(const std::string& message, const Process::RunResult& run,
+                 std::string_view progressName = {}) {
+  const std::string why = OutsidePrograms::LastLines(run.errorOutput, progressName);
   ReportPlain(why.empty() ? message : message + "\n" + why);
+}
+
+// Runs a program in a group of its own under the watch and tells the watch
+// its progress: a program given a progressName reports it on standard error
+// in that name; any other has none.
+Process::RunResult RunWatched(const ProgramWatch& watch, std::string_view progressName,
+                              const std::string& program, const std::vector<std::string>& args,
+                              Process::RunOptions options) {
+  options.shouldStop = watch.shouldStop;
+  if (!watch.progress) return Process::RunInGroup(program, args, options);
+  if (progressName.empty()) {
+    watch.progress(ProgramWatch::kNoProgress);
+    return Process::RunInGroup(program, args, options);
+  }
+  watch.progress(0);
+  options.onErrorLine = [&watch, progressName](std::string_view line) {
+    const int percent = ProgressLine::PercentOf(progressName, line);
+    if (percent != ProgressLine::kNotProgress) watch.progress(percent);
+  };
+  Process::RunResult run = Process::RunInGroup(program, args, options);
+  watch.progress(ProgramWatch::kNoProgress);
+  return run;
 }
 
 bool EndedWell(const Process::RunResult& run) {
@@ -198,15 +223,17 @@ std::string OutsidePrograms::PartialPathFor(const std::string& productPath) {
          productPath.substr(extension);
 }
 
-std::string OutsidePrograms::LastLines(std::string_view errorText) {
+std::string OutsidePrograms::LastLines(std::string_view errorText, std::string_view progressName) {
   std::vector<std::string_view> lines;
   size_t start = 0;
   while (start < errorText.size()) {
-    size_t end = errorText.find('\n', start);
+    size_t end = errorText.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = errorText.size();
-    std::string_view line = errorText.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!line.empty()) lines.push_back(line);
+    const std::string_view line = errorText.substr(start, end - start);
+    if (!line.empty() &&
+        ProgressLine::PercentOf(progressName, line) == ProgressLine::kNotProgress) {
+      lines.push_back(line);
+    }
     start = end + 1;
   }
   std::string out;
@@ -226,12 +253,10 @@ bool OutsidePrograms::RenderVocal(const std::string& programPath,
   SetAsideFile earlier(vocalWavPath);
   Process::RunResult run;
   if (!programPath.empty() && FileExists(programPath)) {
-    Process::RunOptions options;
-    options.shouldStop = watch_.shouldStop;
-    run = Process::RunInGroup(programPath,
-                              SingerArguments(programPath, karaokeMidiPath, vocalMidiPath,
-                                              vocalWavPath, transpose, voiceArguments),
-                              options);
+    run = RunWatched(watch_, {}, programPath,
+                     SingerArguments(programPath, karaokeMidiPath, vocalMidiPath, vocalWavPath,
+                                     transpose, voiceArguments),
+                     {});
     if (run.outcome == Process::WaitOutcome::Stopped) return false;
   }
   if (EndedWell(run) && FileExists(vocalWavPath)) {
@@ -248,16 +273,14 @@ bool OutsidePrograms::RenderAccompaniment(const std::string& temporaryMidiPath,
   SetAsideFile earlier(accompanimentWavPath);
   Process::RunResult run;
   if (FileExists(renderer)) {
-    Process::RunOptions options;
-    options.shouldStop = watch_.shouldStop;
-    run = Process::RunInGroup(renderer, RendererArguments(temporaryMidiPath, accompanimentWavPath),
-                              options);
+    run = RunWatched(watch_, kRendererName, renderer,
+                     RendererArguments(temporaryMidiPath, accompanimentWavPath), {});
   }
   const bool made = EndedWell(run) && FileExists(accompanimentWavPath) != 0;
   if (made) {
     earlier.Keep();
   } else if (run.outcome != Process::WaitOutcome::Stopped) {
-    TellFailure(FillMessage(kMissingFileMessage, Quoted(accompanimentWavPath)), run);
+    TellFailure(FillMessage(kMissingFileMessage, Quoted(accompanimentWavPath)), run, kRendererName);
   }
   RemoveFile(temporaryMidiPath);
   return made;
@@ -272,9 +295,9 @@ bool OutsidePrograms::EncodeMp3(const std::string& encoderPath, const std::strin
   Process::RunOptions options;
   options.timeoutMs = waits_.mp3Ms;
   options.quietOutput = true;
-  options.shouldStop = watch_.shouldStop;
-  const Process::RunResult run = Process::RunInGroup(
-      encoderPath, Process::SplitParameterString(Mp3Parameters(mixWavPath, partial)), options);
+  const Process::RunResult run =
+      RunWatched(watch_, {}, encoderPath,
+                 Process::SplitParameterString(Mp3Parameters(mixWavPath, partial)), options);
   if (finished != nullptr) *finished = run.outcome == Process::WaitOutcome::Finished;
   bool made = false;
   switch (run.outcome) {
@@ -318,9 +341,8 @@ bool OutsidePrograms::MakeVideo(const std::string& mixWavPath, const std::string
   Process::RunOptions options;
   options.timeoutMs = waits_.videoMs;
   options.quietOutput = true;
-  options.shouldStop = watch_.shouldStop;
-  const Process::RunResult run =
-      Process::RunInGroup(VideoMakerPath(), Process::SplitParameterString(parameters), options);
+  const Process::RunResult run = RunWatched(watch_, kVideoMakerName, VideoMakerPath(),
+                                            Process::SplitParameterString(parameters), options);
   if (run.outcome == Process::WaitOutcome::StartFailed) {
     ReportPlain(parameters);
     return false;
@@ -334,7 +356,7 @@ bool OutsidePrograms::MakeVideo(const std::string& mixWavPath, const std::string
   }
   if (run.outcome == Process::WaitOutcome::Finished && run.status != 0) {
     RemoveFile(partial);
-    TellFailure(FillMessage(kVideoFailedMessage, videoPath), run);
+    TellFailure(FillMessage(kVideoFailedMessage, videoPath), run, kVideoMakerName);
     return false;
   }
   const int checks = check == VideoCheck::Repeated ? waits_.videoChecks : 1;

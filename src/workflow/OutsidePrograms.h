@@ -31,10 +31,16 @@ struct ProgramWaits {
 };
 
 // How a run keeps hold of the programs it starts: whether it wants them
-// stopped now, and the programs still running after their wait.
+// stopped now, the programs still running after their wait, and the
+// progress of the running program: 0 as a program that reports it starts,
+// each percent it reports (0 to 100), and kNoProgress as one that does not
+// starts and once one that does has ended or its wait is over.
 struct ProgramWatch {
+  static constexpr int kNoProgress = -1;
+
   std::function<bool()> shouldStop;
   std::function<void(int pid)> leftRunning;
+  std::function<void(int percent)> progress;
 };
 
 // The outside programs of the main program: finding them, their command
@@ -121,8 +127,9 @@ class OutsidePrograms {
   // beside it with the same extension.
   static std::string PartialPathFor(const std::string& productPath);
   // The last kErrorLines lines of a program's error text, without the final
-  // line break.
-  static std::string LastLines(std::string_view errorText);
+  // line break; "\r" ends a line too. The progress lines of the program
+  // called progressName are left out.
+  static std::string LastLines(std::string_view errorText, std::string_view progressName = {});
 
   // Step 4: starts the singing-voice program and waits until it ends (no
   // start without an existing program). True when it ended well and the
@@ -131,10 +138,11 @@ class OutsidePrograms {
   bool RenderVocal(const std::string& programPath, const std::string& karaokeMidiPath,
                    const std::string& vocalMidiPath, const std::string& vocalWavPath, int transpose,
                    const std::vector<std::string>& voiceArguments = {}) const;
-  // Step 5: starts the renderer of the start folder and waits. True when it
-  // ended well and the accompaniment WAV exists, else kMissingFileMessage
-  // with the path in double quotes and the renderer's error text. The
-  // temporary MIDI is deleted in both cases.
+  // Step 5: starts the renderer of the start folder and waits, passing the
+  // progress it reports on to the watch. True when it ended well and the
+  // accompaniment WAV exists, else kMissingFileMessage with the path in
+  // double quotes and the renderer's error text. The temporary MIDI is
+  // deleted in both cases.
   bool RenderAccompaniment(const std::string& temporaryMidiPath,
                            const std::string& accompanimentWavPath) const;
   // Step 7: opens the encoder on a partial name and waits 30 s at most. True
@@ -149,7 +157,8 @@ class OutsidePrograms {
   enum class VideoCheck { AtOnce, Repeated };
   // Step 8 (AtOnce) and the automatic run (Repeated, with the warning for a
   // long parameter string): opens the video maker of the start folder and
-  // waits 60 s at most, the video made under a partial name. A failed start
+  // waits 60 s at most, the video made under a partial name and the
+  // progress the maker reports passed on to the watch. A failed start
   // shows the parameter string; a failed maker or a video still missing
   // shows kVideoFailedMessage (with the maker's error text). True when the
   // video exists under its name.

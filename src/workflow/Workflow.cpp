@@ -34,6 +34,14 @@ Workflow::Workflow(OutsidePrograms programs, AppSettings& settings, std::string 
                       [this](int pid) {
                         std::lock_guard lock(mutex_);
                         leftRunning_.push_back(pid);
+                      },
+                      [this](int percent) {
+                        std::function<void(int)> listener;
+                        {
+                          std::lock_guard lock(mutex_);
+                          listener = progressListener_;
+                        }
+                        if (listener) listener(percent);
                       }});
   vocaloid_.SetMelodyChannel(kMelodyChannel);
   vocaloid_.SetPauseLength(kDefaultPauseLength);
@@ -67,6 +75,11 @@ StepMachine Workflow::Machine() const {
 void Workflow::SetChangeListener(std::function<void()> listener) {
   std::lock_guard lock(mutex_);
   listener_ = std::move(listener);
+}
+
+void Workflow::SetProgressListener(std::function<void(int percent)> listener) {
+  std::lock_guard lock(mutex_);
+  progressListener_ = std::move(listener);
 }
 
 std::optional<std::string> Workflow::Fitting(std::optional<std::string> path) {

@@ -105,6 +105,11 @@ class Workflow {
   StepMachine Machine() const;
   // Called (from the thread that works) whenever the machine changed.
   void SetChangeListener(std::function<void()> listener);
+  // Called (from the thread that works) with the progress of the outside
+  // program running: 0 to 100 percent while one that reports it runs, and
+  // ProgramWatch::kNoProgress as one that does not starts and as one that
+  // does ends.
+  void SetProgressListener(std::function<void(int percent)> listener);
 
   const std::string& StartFolder() const { return startFolder_; }
   const std::string& WorkFolder() const { return workFolder_; }
@@ -176,10 +181,11 @@ class Workflow {
   SongCredits given_;
   std::function<void(Step)> onStep_;
 
-  mutable std::mutex mutex_;  // guards machine_, listener_ and leftRunning_
+  mutable std::mutex mutex_;  // guards machine_, the listeners and leftRunning_
   StepMachine machine_;
   std::vector<std::string> voiceArguments_;
   std::function<void()> listener_;
+  std::function<void(int percent)> progressListener_;
   std::vector<int> leftRunning_;  // programs still running after their wait
 
   std::atomic<bool> stop_{false};

@@ -101,5 +101,28 @@ TEST(Process, StartAndCaptureReadsOutputLinesAndTheEndOfTheErrorsInTheGivenFolde
   EXPECT_EQ(Process::StartAndCapture("/no/such/program", {}, {}).status, Process::kStartFailed);
 }
 
+// Standard error reaches the caller a line at a time while the program
+// runs (the second line waits for the first to be seen), "\r" ending a line
+// as "\n" and "\r\n" do; the error text of the result stays whole.
+TEST(Process, RunInGroupHandsOnErrorLinesAsTheyCome) {
+  test::TempFolder tmp;
+  const std::string seen = tmp.File("seen");
+  const std::string script =
+      MakeScript(tmp, "lines.sh",
+                 "printf 'one\\r\\ntwo\\r' >&2; while [ ! -e " + test::ShellQuote(seen) +
+                     " ]; do sleep 0.01; done; printf '\\nthree\\rfour\\n\\nlast' >&2");
+  std::vector<std::string> lines;
+  Process::RunOptions options;
+  options.timeoutMs = 10000;
+  options.onErrorLine = [&](std::string_view line) {
+    lines.emplace_back(line);
+    if (line == "two") test::WriteFileBytes(seen, "");
+  };
+  const Process::RunResult run = Process::RunInGroup(script, {}, options);
+  EXPECT_EQ(run.outcome, Process::WaitOutcome::Finished);
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three", "four", "", "last"}));
+  EXPECT_EQ(run.errorOutput, "one\r\ntwo\r\nthree\rfour\n\nlast");
+}
+
 }  // namespace
 }  // namespace crx

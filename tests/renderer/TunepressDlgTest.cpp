@@ -7,11 +7,12 @@
 
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"
-#include "support/platform/ScriptedHost.h"
+#include "platform/ProgressLine.h"
 #include "renderer/AccompanimentRenderer.h"
 #include "renderer/CConfigDlg.h"
 #include "renderer/CTunepressDlg.h"
 #include "renderer/ConversionCommand.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/renderer/RenderProbe.h"
 #include "support/renderer/SmfBuilder.h"
@@ -448,7 +449,22 @@ TEST_F(TunepressDlgTest, TheCommandLineEndsQuietlyWithoutAMidiPathAndNeverRewrit
   EXPECT_EQ(RunConversionCommand({""}), 1);
   EXPECT_EQ(FileExists(dir.File("fc_setup.ini")), 0);
   const std::string midi = Song("a.mid", ChordSong({0}));
+  // Its progress goes to standard error as lines the main program reads,
+  // rising from 0 to 100 percent.
+  testing::internal::CaptureStderr();
   EXPECT_EQ(RunConversionCommand({midi, dir.File("a.wav"), "crx"}), 0);
+  const std::string progress = testing::internal::GetCapturedStderr();
+  std::vector<int> percents;
+  for (size_t at = 0, end; (end = progress.find('\n', at)) != std::string::npos; at = end + 1) {
+    percents.push_back(ProgressLine::PercentOf("TunepressCRX", progress.substr(at, end - at)));
+  }
+  ASSERT_GE(percents.size(), 2u) << progress;
+  EXPECT_TRUE(progress.ends_with('\n')) << progress;
+  EXPECT_EQ(percents.front(), 0);
+  EXPECT_EQ(percents.back(), 100);
+  for (size_t i = 1; i < percents.size(); ++i) {
+    EXPECT_GT(percents[i], percents[i - 1]) << progress;
+  }
   testing::internal::CaptureStderr();
   EXPECT_EQ(RunConversionCommand({dir.File("nothing.mid"), dir.File("b.wav"), "crx"}), 1);
   const std::string err = testing::internal::GetCapturedStderr();

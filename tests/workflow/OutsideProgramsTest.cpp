@@ -178,6 +178,23 @@ TEST(OutsidePrograms, TheLastLinesOfAnErrorText) {
   EXPECT_EQ(OutsidePrograms::LastLines("\r\n\n"), "");
   EXPECT_EQ(OutsidePrograms::LastLines("a\r\n\nb\n"), "a\nb");
   EXPECT_EQ(OutsidePrograms::LastLines("1\n2\n3\n4\n5\n6"), "2\n3\n4\n5\n6");
+  // A carriage return ends a line; the named program's progress lines are
+  // no last words, so they crowd none out.
+  struct Case {
+    const char* text;
+    const char* progressName;
+    const char* last;
+  };
+  const Case cases[] = {
+      {"a\rb\r", "", "a\nb"},
+      {"R: 10%\nbad\rR:  20%\nR: 30%\n", "R", "bad"},
+      {"R: 10%\nbad\n", "", "R: 10%\nbad"},
+      {"1\n2\n3\n4\n5\nR: 10%\nR: 20%\nR: 30%\nR: 40%\nR: 50%\n", "R", "1\n2\n3\n4\n5"},
+      {"S: 10%\nR: 101%\nR: 10%\n", "R", "S: 10%\nR: 101%"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(OutsidePrograms::LastLines(c.text, c.progressName), c.last) << c.text;
+  }
   EXPECT_EQ(OutsidePrograms::PartialPathFor("/a.b/song"), "/a.b/.song.partial");
   EXPECT_EQ(OutsidePrograms::PartialPathFor("x.wmv"), ".x.partial.wmv");
 }
@@ -214,6 +231,41 @@ TEST_F(OutsideProgramsTest, VideoMakerGetsSixParametersAndALateVideoCountsOnlyIn
             Lines{"ファイル名が長すぎるので処理に失敗するかもしれません。 パラメータが" +
                   std::to_string(length) + "文字になっています。"});
   SleepMs(100);  // the second late writer ends before the folder goes
+}
+
+// The renderer and the video maker report their progress to the watch; the
+// other programs have none. A failure's message keeps the program's own
+// words, not its progress.
+TEST_F(OutsideProgramsTest, TheProgressOfRendererAndVideoMakerReachesTheWatch) {
+  OutsidePrograms p = Programs();
+  std::vector<int> seen;
+  p.SetWatch({{}, {}, [&seen](int percent) { seen.push_back(percent); }});
+  auto reports = [](const std::string& name, const std::string& percents) {
+    return "for i in " + percents + "; do echo \"" + name + ": $i%\" >&2; done\n";
+  };
+  Script(p.RendererPath(), "echo starting >&2\necho 'Lyricreel: 50%' >&2\n" +
+                               reports("TunepressCRX", "0 30 60 100 130") +
+                               "echo 'no SoundFont' >&2\nexit 1");
+  const std::string midi = tmp.File("song_tmp.mid");
+  EXPECT_FALSE(p.RenderAccompaniment(midi, tmp.File("acc.wav")));
+  EXPECT_EQ(seen, (std::vector<int>{0, 0, 30, 60, 100, -1}));
+  EXPECT_EQ(host.Messages(),
+            Lines{"\"" + tmp.File("acc.wav") +
+                  "\"がありません。\nstarting\nLyricreel: 50%\nTunepressCRX: 130%\nno SoundFont"});
+
+  seen.clear();
+  host.Clear();
+  Script(p.VideoMakerPath(), reports("Lyricreel", "40 100") + "echo 'ffmpeg: broken' >&2\nexit 1");
+  EXPECT_FALSE(p.MakeVideo("m.wav", "k.mid", tmp.File("mix.wmv"), "b.bmp", "s.lrd",
+                           OutsidePrograms::VideoCheck::AtOnce));
+  EXPECT_EQ(seen, (std::vector<int>{0, 40, 100, -1}));
+  EXPECT_EQ(host.Messages(), Lines{tmp.File("mix.wmv") + "の生成に失敗しました。\nffmpeg: broken"});
+
+  seen.clear();
+  EXPECT_TRUE(p.RenderVocal(
+      Script(tmp.File("sings"), reports("TunepressCRX", "50") + "echo new > \"$1.wav\""), "k.mid",
+      tmp.File("v"), tmp.File("v.wav"), 0));
+  EXPECT_EQ(seen, std::vector<int>{-1});
 }
 
 TEST(OutsidePrograms, ParameterStringsQuoteEachPathAndSplitBackWhole) {
