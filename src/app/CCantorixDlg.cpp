@@ -67,6 +67,14 @@ bool CCantorixDlg::OnInitDialog() {
   flow_ = std::make_unique<Workflow>(programs_, settings_.Values(), startFolder_,
                                      settings_.WorkFolder(), static_cast<WorkflowUser&>(*this));
   flow_->SetChangeListener([this] { Changed(); });
+  // The bar follows the outside programs that tell how far they are.
+  flow_->SetProgressListener([this](int percent) {
+    {
+      std::lock_guard lock(mutex_);
+      controls_.percent = percent;
+    }
+    Changed();
+  });
   // Within the automatic run a step has finished when the next begins.
   flow_->SetStepListener([this](Step step) {
     const int previous = RunningRow();

@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -241,8 +242,10 @@ void CantorixWindowTest::anAutomaticRunEndsWithTheListOfWhatItMade() {
   for (int i = 0; i < 44100 * 2; ++i) second.push_back(static_cast<uint8_t>(i % 7 == 0 ? 40 : 0));
   const std::string source = m.songs.File("voice.source");
   WavBuilder().Data(second).WriteTo(source);
+  // The renderer tells how far it is, and takes a moment.
   for (auto [name, target] :
-       {std::pair{"CantorixSinger", "\"${1%.*}.wav\""}, std::pair{"TunepressCRX", "\"$2\""}}) {
+       {std::pair{"CantorixSinger", "\"${1%.*}.wav\""},
+        std::pair{"TunepressCRX", "\"$2\"; echo 'TunepressCRX: 50%' >&2; sleep 0.5"}}) {
     WriteFileBytes(m.start.File(name), "#!/bin/sh\ncp " + ShellQuote(source) + " " + target + "\n");
     fs::permissions(m.start.File(name), fs::perms::owner_all);
   }
@@ -287,7 +290,9 @@ void CantorixWindowTest::anAutomaticRunEndsWithTheListOfWhatItMade() {
   };
   QTimer poll;
   poll.setInterval(10);
+  int barShowed = -1;
   QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (m.window->ProgressBar()->isVisible()) barShowed = m.window->ProgressBar()->value();
     QWidget* list = QApplication::activeModalWidget();
     if (list == nullptr || list->objectName() != QStringLiteral("CResultDlg") ||
         !list->isVisible()) {
@@ -301,6 +306,8 @@ void CantorixWindowTest::anAutomaticRunEndsWithTheListOfWhatItMade() {
   m.window->ClickControl(Dlg::kFullAutoId);
   QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy() && !m.dialog->WorkerRunning(), 60000);
   QVERIFY(listSeen);
+  QCOMPARE(barShowed, 50);
+  QVERIFY(!m.window->ProgressBar()->isVisible());
 
   // The rows say what was made; the song waits in the recent list.
   auto* first = qobject_cast<QPlainTextEdit*>(m.window->Control(Dlg::kRows[0].descriptionId));
