@@ -35,7 +35,7 @@ class CConfigDlg : public DialogModel {
   static constexpr const char* kLeadInUnit = "拍";
   static constexpr const char* kBrowseCaption = "...";
   static constexpr const char* kOkCaption = "    O  K";
-  static constexpr const char* kBrowseFilter = "exe files|*.exe|";
+  static constexpr const char* kBrowseFilter = "プログラム|*|";
   static constexpr const char* kBrowseExtension = "exe";
   static constexpr int kOkDelayMs = 100;
 

@@ -78,8 +78,8 @@ class OutsidePrograms {
       "ファイル名が長すぎるので処理に失敗するかもしれません。 パラメータが%d文字になっています。";
   // Program pickers show every file: programs here have no extension, so
   // none is added to a chosen name either.
-  static constexpr std::string_view kSingerSaveFilter = "vocaloid 実行 files|*";
-  static constexpr std::string_view kProgramFilter = "exe files|*|";
+  static constexpr std::string_view kSingerSaveFilter = "歌声合成プログラム|*";
+  static constexpr std::string_view kProgramFilter = "プログラム|*|";
   static constexpr std::string_view kProgramExtension = "";
 
   explicit OutsidePrograms(ProgramLocations locations, ProgramWaits waits = {});

@@ -50,7 +50,7 @@ TEST_F(StepDialogsTest, AProgramPickedWithDotsStaysAfterCancelWhileTheFlagsDoNot
   EXPECT_EQ(ReadFixedField(program), "/new/singer");
   EXPECT_EQ(ReadFixedField(encoder), "/old/lame");
   EXPECT_EQ((dlg.Flags()), (DeleteFlags{1, 1, 1, 0}));
-  EXPECT_EQ(host.Records()[1].text, "exe files|*|");
+  EXPECT_EQ(host.Records()[1].text, "プログラム|*|");
 
   host.AnswerDialog([](DialogModel& d) {
     dynamic_cast<CConfigDlg&>(d).SetTicked(3, true);

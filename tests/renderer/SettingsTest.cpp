@@ -132,7 +132,7 @@ TEST_F(ConfigDlgTest, ThePickerWritesOnlyTheFieldSoCancelKeepsTheOldLink) {
   });
   EXPECT_EQ(Ui().RunModal(dlg), DialogResult::Cancel);
   EXPECT_EQ(ReadFixedField(settings.mp3Link), "/old/enc");
-  EXPECT_EQ(host.Records()[1].text, "exe files|*.exe|");
+  EXPECT_EQ(host.Records()[1].text, "プログラム|*|");
 
   // A cancelled picker leaves the field as it was.
   host.AnswerFile(std::nullopt);

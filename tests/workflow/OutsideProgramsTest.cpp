@@ -71,7 +71,7 @@ TEST_F(OutsideProgramsTest, WithoutASingerTheUserIsAskedAtEveryStart) {
   EXPECT_EQ(host.Messages(), (Lines{message, message}));
   ASSERT_EQ(host.Records().size(), 4u);
   EXPECT_EQ(host.Records()[1].kind, ScriptedHost::Kind::SaveFile);
-  EXPECT_EQ(host.Records()[1].text, "vocaloid 実行 files|*");
+  EXPECT_EQ(host.Records()[1].text, "歌声合成プログラム|*");
 }
 
 TEST_F(OutsideProgramsTest, ArgumentsArriveWholeAndTheKindFollowsTheFullPath) {
