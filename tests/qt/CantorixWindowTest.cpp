@@ -291,8 +291,11 @@ void CantorixWindowTest::anAutomaticRunEndsWithTheListOfWhatItMade() {
   QTimer poll;
   poll.setInterval(10);
   int barShowed = -1;
+  bool renderRowMarked = false;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (m.window->ProgressBar()->isVisible()) barShowed = m.window->ProgressBar()->value();
+    // The accompaniment's row is marked while the renderer works.
+    if (m.window->RowLabel(4)->font().bold()) renderRowMarked = true;
     QWidget* list = QApplication::activeModalWidget();
     if (list == nullptr || list->objectName() != QStringLiteral("CResultDlg") ||
         !list->isVisible()) {
@@ -307,6 +310,8 @@ void CantorixWindowTest::anAutomaticRunEndsWithTheListOfWhatItMade() {
   QTRY_VERIFY_WITH_TIMEOUT(!m.window->Busy() && !m.dialog->WorkerRunning(), 60000);
   QVERIFY(listSeen);
   QCOMPARE(barShowed, 50);
+  QVERIFY(renderRowMarked);
+  QVERIFY(!m.window->RowLabel(4)->font().bold());
   QVERIFY(!m.window->ProgressBar()->isVisible());
 
   // The rows say what was made; the song waits in the recent list.
