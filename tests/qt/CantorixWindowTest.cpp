@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -277,7 +278,11 @@ void CantorixWindowTest::anAutomaticRunEndsWithTheListOfWhatItMade() {
                qPrintable(line));
     }
     Screenshot(list, "CResultDlg");
-    if (std::optional<QString> read = ReadJapanese(list->grab().toImage())) {
+    // The list holds a temporary folder's random name: the reader sees the
+    // rest, which is the same at every run.
+    QImage shot = list->grab().toImage();
+    QPainter(&shot).fillRect(files->geometry(), Qt::white);
+    if (std::optional<QString> read = ReadJapanese(shot)) {
       for (const char* shown : {"処理が終了しました", "再生", "フォルダを開く"}) {
         QVERIFY2(read->contains(U(shown)), qPrintable(U(shown) + QStringLiteral(" in ") + *read));
       }
