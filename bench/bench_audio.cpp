@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/MixSong.h"
 #include "audio/CWaveFile.h"
+#include "audio/MixSong.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include "lyrics/CVocaloidConvert.h"
 #include "platform/Process.h"
 #include "platform/ReadingService.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace {
 

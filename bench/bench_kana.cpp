@@ -18,8 +18,8 @@
 #include "lyrics/CVocaloidConvertRemoveChar.h"
 #include "platform/MecabReadingService.h"
 #include "platform/Process.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 
 #include "lyrics/CSyllableTable.h"
 #include "midi/MidiTrackData.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
 #include "singer/CMbrolaVoice.h"
 #include "singer/CSongSinger.h"
 #include "singer/CVocalMidiReader.h"
+#include "support/platform/ScriptedHost.h"
 #include "vocal/CVocaloidFileWriter.h"
 
 namespace {

@@ -13,9 +13,9 @@
 
 #include "audio/CWaveFile.h"
 #include "foundation/FileHelpers.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/renderer/SmfBuilder.h"
 #include "video/LyricreelCommand.h"
 

@@ -10,9 +10,9 @@
 #include "lyrics/CSyllableTable.h"
 #include "lyrics/CVocaloid.h"
 #include "midi/MidiTrackData.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "platform/UiServices.h"
+#include "support/platform/ScriptedHost.h"
 #include "vocal/CVocaloidFileWriter.h"
 
 namespace {

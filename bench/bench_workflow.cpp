@@ -18,8 +18,8 @@
 #include "app/CCantorixDlg.h"
 #include "foundation/FixedField.h"
 #include "platform/ReadingService.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include "audio/CWaveFile.h"
 #include "audio/MixInput.h"
 #include "audio/SampleSteps.h"
-#include "audio/CWaveFile.h"
 
 namespace {
 

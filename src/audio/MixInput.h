@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/FrameReverb.h"
 #include "audio/CWaveFile.h"
+#include "audio/FrameReverb.h"
 
 namespace crx {
 

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <vector>
 
-#include "support/platform/ScriptedHost.h"
 #include "support/audio/AudioSamples.h"
 #include "support/audio/LoudnessPeer.h"
 #include "support/audio/WavBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx::test {

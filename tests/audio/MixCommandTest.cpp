@@ -1,7 +1,7 @@
 #include <cstdlib>
 
-#include "audio/MixCommand.h"
 #include "audio/CWaveFile.h"
+#include "audio/MixCommand.h"
 #include "foundation/AppSettings.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/FixedField.h"

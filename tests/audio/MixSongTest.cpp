@@ -10,12 +10,12 @@
 #include <map>
 
 #include "audio/CWaveFile.h"
-#include "support/audio/CWaveInsert.h"
-#include "support/audio/CWaveMix.h"
 #include "audio/MixSong.h"
 #include "audio/SampleSteps.h"
 #include "foundation/SystemReason.h"
 #include "support/audio/AudioTestFixture.h"
+#include "support/audio/CWaveInsert.h"
+#include "support/audio/CWaveMix.h"
 #include "support/audio/WavBuilder.h"
 
 namespace crx::test {

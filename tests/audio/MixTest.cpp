@@ -1,9 +1,9 @@
 #include "audio/CWaveFile.h"
-#include "support/audio/CWaveInsert.h"
-#include "support/audio/CWaveMix.h"
 #include "audio/MixSong.h"
 #include "foundation/FileHelpers.h"
 #include "support/audio/AudioTestFixture.h"
+#include "support/audio/CWaveInsert.h"
+#include "support/audio/CWaveMix.h"
 #include "support/audio/WavBuilder.h"
 
 namespace crx::test {

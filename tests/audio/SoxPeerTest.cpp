@@ -1,6 +1,6 @@
 #include "audio/CAiffData.h"
-#include "audio/MixSong.h"
 #include "audio/CWaveFile.h"
+#include "audio/MixSong.h"
 #include "support/audio/AiffBuilder.h"
 #include "support/audio/AudioTestFixture.h"
 #include "support/audio/SoxPeer.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/SongInfoFileBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

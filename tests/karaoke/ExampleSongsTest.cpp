@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "karaoke/XfKaraokeData.h"
-#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/midi/MidiTestBytes.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

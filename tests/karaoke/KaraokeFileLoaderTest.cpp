@@ -9,11 +9,11 @@
 
 #include "karaoke/LyricTextDecoder.h"
 #include "karaoke/MelodyChannelFinder.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/MultiTrackFileBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/midi/MidiTestBytes.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "karaoke/KaraokeFileLoader.h"
-#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/MultiTrackFileBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace crx {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/midi/MidiTestBytes.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

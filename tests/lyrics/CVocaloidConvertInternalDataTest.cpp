@@ -7,9 +7,9 @@
 
 #include "lyrics/CVocaloid.h"
 #include "midi/MidiTrackData.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace crx {
 namespace {

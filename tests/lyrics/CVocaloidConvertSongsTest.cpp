@@ -10,9 +10,9 @@
 #include "lyrics/CVocaloid.h"
 #include "lyrics/CVocaloidConvert.h"
 #include "platform/MecabReadingService.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace crx {
 namespace {

@@ -13,9 +13,9 @@
 #include "lyrics/CVocaloidConvertInternalData.h"
 #include "midi/MidiTrackData.h"
 #include "platform/ReadingService.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

@@ -16,8 +16,8 @@
 #include "lyrics/CVocaloidConvertRemoveChar.h"
 #include "lyrics/LyricEvent.h"
 #include "platform/ReadingService.h"
-#include "support/platform/ScriptedHost.h"
 #include "support/lyrics/KanaPassFixture.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace crx {
 namespace {

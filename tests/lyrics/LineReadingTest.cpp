@@ -16,9 +16,9 @@
 #include "lyrics/LyricLines.h"
 #include "platform/MecabReadingService.h"
 #include "platform/ReadingService.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/lyrics/KanaPassFixture.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

@@ -18,9 +18,9 @@
 #include "lyrics/CVocaloid.h"
 #include "lyrics/CVocaloidConvert.h"
 #include "platform/MecabReadingService.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/lyrics/KanaPassFixture.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

@@ -11,9 +11,9 @@
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/LyricEvent.h"
 #include "midi/MidiTrackData.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

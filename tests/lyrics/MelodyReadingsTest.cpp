@@ -15,10 +15,10 @@
 #include "lyrics/Cp932Text.h"
 #include "lyrics/WordDictionary.h"
 #include "platform/MecabReadingService.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/lyrics/KanaPassFixture.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {
@@ -108,8 +108,7 @@ TEST_F(MelodyReadingsSongTest, TheNotesChooseBetweenTheWordsReadings) {
   EXPECT_EQ(chosen.back().chosen, J("ふるさと"));
   // 宴: うたげ on three notes, えん on two; 書: ふみ on two.
   EXPECT_EQ(Sing({{"花", 2}, {"の", 1}, {"宴", 2}}), (Lines{"は", "な", "の", "え", "ん"}));
-  EXPECT_EQ(Sing({{"花", 2}, {"の", 1}, {"宴", 3}}),
-            (Lines{"は", "な", "の", "う", "た", "げ"}));
+  EXPECT_EQ(Sing({{"花", 2}, {"の", 1}, {"宴", 3}}), (Lines{"は", "な", "の", "う", "た", "げ"}));
   const Lines book = Sing({{"窓", 2}, {"の", 1}, {"雪", 2}, {"書", 2}, {"読", 1}, {"む", 1}});
   EXPECT_EQ(Lines(book.begin() + 5, book.end()), (Lines{"ふ", "み", "よ", "む"}));
 }

@@ -42,7 +42,8 @@ std::vector<std::string> WrittenKana(const XfKaraokeData& song) {
       const std::string s = p.Sung();
       for (size_t i = 0; i < s.size(); i += Cp932Text::CharLength(s, i)) {
         const std::string ch = s.substr(i, Cp932Text::CharLength(s, i));
-        if (CSyllableTable::IsTableKana(ch) && ch != tsu && ch != ha && ch != he) kana.push_back(ch);
+        if (CSyllableTable::IsTableKana(ch) && ch != tsu && ch != ha && ch != he)
+          kana.push_back(ch);
       }
     }
   }

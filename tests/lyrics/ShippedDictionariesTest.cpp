@@ -6,8 +6,8 @@
 #include "lyrics/CEnglishToKana.h"
 #include "lyrics/CKanjiToKana.h"
 #include "platform/MecabReadingService.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/TextCodec.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx {

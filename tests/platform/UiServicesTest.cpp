@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/DialogModel.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace crx {
 namespace {

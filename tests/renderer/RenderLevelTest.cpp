@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "foundation/FileHelpers.h"
-#include "support/platform/ScriptedHost.h"
-#include "renderer/LoudnessNormalizer.h"
 #include "renderer/CTunepressDlg.h"
+#include "renderer/LoudnessNormalizer.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/renderer/GmArrangement.h"
 #include "support/renderer/RenderProbe.h"

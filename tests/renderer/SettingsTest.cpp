@@ -4,9 +4,9 @@
 
 #include "foundation/CConfigControl.h"
 #include "foundation/FixedField.h"
-#include "support/platform/ScriptedHost.h"
 #include "renderer/CConfigDlg.h"
 #include "renderer/TunepressSettings.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx::renderer {

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "lyrics/CSyllableTable.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "singer/CMbrolaSinger.h"
 #include "singer/CMbrolaVoice.h"
 #include "singer/CSongSinger.h"
 #include "singer/CVocalMidiReader.h"
 #include "singer/CVocalSinger.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/singer/SungVoice.h"
 #include "support/vocal/PeerReaders.h"

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "singer/CMbrolaVoice.h"
 #include "singer/CSongSinger.h"
 #include "singer/CVocalSinger.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/singer/SungVoice.h"
 #include "support/vocal/PeerReaders.h"

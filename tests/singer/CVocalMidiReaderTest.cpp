@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "midi/MidiFormat1Data.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "singer/CVocalMidiReader.h"
 #include "singer/CVocalSinger.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/singer/SungVoice.h"
 #include "support/vocal/PeerReaders.h"

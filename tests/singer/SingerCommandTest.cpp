@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "singer/CSongSinger.h"
 #include "singer/CVocalMidiReader.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/singer/SungVoice.h"
 #include "support/vocal/PeerReaders.h"

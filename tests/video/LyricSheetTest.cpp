@@ -13,8 +13,8 @@
 #include "karaoke/XfKaraokeData.h"
 #include "lyrics/CImeLanguage.h"
 #include "platform/ReadingService.h"
-#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "video/SubtitleScript.h"
 
 namespace crx {

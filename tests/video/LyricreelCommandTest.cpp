@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "karaoke/XfKaraokeData.h"
-#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/SongInfoFileBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/video/VideoPeers.h"
 #include "video/LyricSheet.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "karaoke/XfKaraokeData.h"
-#include "support/platform/ScriptedHost.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "video/LyricSheet.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/vocal/VocalNoteBuilder.h"
 #include "vocal/CVocalSequence.h"
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "foundation/Diagnostics.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/vocal/VocalNoteBuilder.h"
 #include "vocal/CVocalistList.h"

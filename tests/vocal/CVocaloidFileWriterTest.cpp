@@ -7,8 +7,8 @@
 
 #include "lyrics/CVocaloid.h"
 #include "midi/MidiTrackData.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "support/vocal/PeerReaders.h"
 #include "support/vocal/VocalNoteBuilder.h"

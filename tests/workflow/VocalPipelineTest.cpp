@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "karaoke/XfKaraokeData.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "support/karaoke/XfFileBuilder.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 #include "workflow/VocalPipeline.h"
 

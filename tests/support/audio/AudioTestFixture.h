@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "audio/CWaveFile.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
 #include "support/audio/AudioSamples.h"
+#include "support/platform/ScriptedHost.h"
 #include "support/platform/TempFolder.h"
 
 namespace crx::test {

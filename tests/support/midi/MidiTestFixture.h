@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "midi/MidiTrackData.h"
-#include "support/platform/ScriptedHost.h"
 #include "platform/UiServices.h"
+#include "support/platform/ScriptedHost.h"
 
 namespace crx::test {
 
