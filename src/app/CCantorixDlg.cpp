@@ -86,7 +86,7 @@ bool CCantorixDlg::OnInitDialog() {
   {
     std::lock_guard lock(mutex_);
     controls_.mode = settings_.Values().mode;
-    recent_ = std::make_unique<RecentFiles>(RecentFiles::DefaultPath());
+    recent_ = std::make_unique<RecentFiles>(InWorkFolder(RecentFiles::kFileName));
   }
   Changed();
   return true;
@@ -202,9 +202,13 @@ void CCantorixDlg::Click(int id) {
   }
 }
 
+std::string CCantorixDlg::InWorkFolder(std::string_view name) const {
+  return WorkFolder().empty() ? std::string() : JoinPath(WorkFolder(), name);
+}
+
 void CCantorixDlg::ApplyVoiceChoice() {
   flow_->SetVoiceArguments(
-      VoiceChoice::SingerArguments(VoiceChoice::Load(VoiceChoice::DefaultPath())));
+      VoiceChoice::SingerArguments(VoiceChoice::Load(InWorkFolder(VoiceChoice::kFileName))));
 }
 
 void CCantorixDlg::RunStep(Step step) {
@@ -229,15 +233,14 @@ void CCantorixDlg::RunStep(Step step) {
 void CCantorixDlg::StepDone(Step step, std::filesystem::file_time_type startedAt) {
   const std::string file = flow_->MadeFile(step);
   // A file older than the step is an earlier run's (the step made none).
-  std::error_code error;
+  std::error_code missing;
   const bool madeNow =
-      !file.empty() && FileExists(file) == 1 &&
-      std::filesystem::last_write_time(file, error) >= startedAt - std::chrono::seconds(2) &&
-      !error;
+      !file.empty() &&
+      std::filesystem::last_write_time(file, missing) >= startedAt - std::chrono::seconds(2) &&
+      !missing;
   std::string note(kDoneMark);
   const bool named = step == Step::Load ? !file.empty() : madeNow;
   if (named) note += std::string(kDoneSeparator) + GetFileNameOfPath(file);
-  std::vector<std::string> recent;
   {
     std::lock_guard lock(mutex_);
     const auto i = static_cast<size_t>(IndexOf(step));

@@ -244,6 +244,8 @@ class CCantorixDlg : public DialogModel, private WorkflowUser {
   // The list of the files made, headed by the end-of-run message.
   void ShowResults();
   void Changed();
+  // A file of the program's own in the working folder; empty without one.
+  std::string InWorkFolder(std::string_view name) const;
   // The voice chosen in the settings goes to the singer of the next run.
   void ApplyVoiceChoice();
   // Runs the step with the progress indicator going.

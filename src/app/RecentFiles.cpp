@@ -6,12 +6,6 @@
 
 namespace crx {
 
-std::string RecentFiles::DefaultPath() {
-  std::string folder;
-  if (!GetWorkFolder(folder) || folder.empty()) return {};
-  return JoinPath(folder, kFileName);
-}
-
 std::vector<std::string> RecentFiles::Parse(std::string_view text) {
   std::vector<std::string> paths;
   while (!text.empty() && paths.size() < kMaxEntries) {

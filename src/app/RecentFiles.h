@@ -21,8 +21,6 @@ class RecentFiles {
       "ファイルが見つかりません。移動または削除された可能性があります。"
       "最近使ったファイルの一覧から外しました。";
 
-  // The file in the working folder (empty when there is none).
-  static std::string DefaultPath();
   // The entries of a file's text: paths, blank lines and duplicates
   // skipped, at most kMaxEntries.
   static std::vector<std::string> Parse(std::string_view text);

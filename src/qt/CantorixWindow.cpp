@@ -172,6 +172,8 @@ void CantorixWindow::Sync() {
     }
     // While a command runs only ヘルプ answers.
     w->setEnabled(c.enabled && (!busy_ || c.id == Dlg::kHelpId));
+    // The recent songs load as step 1 does, when it may.
+    if (c.id == Dlg::kRows[0].executeId) recent_->setEnabled(w->isEnabled());
   }
   if (mode_->currentIndex() != dialog_.ModeSelection()) {
     mode_->setCurrentIndex(dialog_.ModeSelection());
@@ -181,7 +183,6 @@ void CantorixWindow::Sync() {
   const std::string song = dialog_.SongFileName();
   setWindowTitle(song.empty() ? Utf8(Dlg::kCaption) : Utf8(song) + " - " + Utf8(Dlg::kCaption));
   stop_->setEnabled(Working() && !closeWhenStopped_);
-  recent_->setEnabled(!busy_ && dialog_.IsEnabled(Dlg::kRows[0].executeId));
   ShowRunningRow();
   // The bar shows only while a program tells how far it has come.
   const int percent = dialog_.ProgressPercent();
