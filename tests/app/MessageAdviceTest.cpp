@@ -16,7 +16,6 @@
 #include "foundation/Diagnostics.h"
 #include "foundation/SystemReason.h"
 #include "karaoke/KaraokeFileLoader.h"
-#include "midi/MidiMessages.h"
 #include "support/audio/WavBuilder.h"
 #include "support/karaoke/XfFileBuilder.h"
 #include "support/platform/TempFolder.h"
@@ -95,13 +94,6 @@ TEST(MessageAdviceTest, FileFailuresAUserMeetsAreExplainedUnderTheUnchangedMessa
          Mix(wave, tmp.File("notes.wav"), tmp.File("mix.wav"));
        },
        waveError, "ファイルが壊れているか、形式が違います"},
-      {"karaoke file cut short",
-       [&] {
-         const std::string bytes = test::ReadFileBytes(Song(tmp));
-         test::WriteFileBytes(tmp.File("cut.mid"), bytes.substr(0, bytes.size() - 3));
-         KaraokeFileLoader::Load(tmp.File("cut.mid"));
-       },
-       MdtkReporter().Format(kMdtkInternal), "ファイルが途中で切れている"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

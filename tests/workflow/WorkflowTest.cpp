@@ -313,23 +313,6 @@ TEST_F(WorkflowTest, AnAutomaticRunAsksOnlyForTheFileTheRangeAndTheVideo) {
   }
 }
 
-// The progress listener follows the programs of an automatic run: none for
-// the singer, the renderer's and the video maker's own percentages, and
-// none again as each of them ends.
-TEST_F(WorkflowTest, TheProgressListenerSeesTheRisingPercentagesOfEachProgram) {
-  Program("TunepressCRX",
-          "for i in 20 60 100; do echo \"TunepressCRX: $i%\" >&2; done\n"
-          "echo 'Lyricreel: 50%' >&2\ncp " +
-              Q(work.File("voice.source")) + " \"$2\"");
-  Program("Lyricreel", "echo 'Lyricreel: 0%' >&2\necho 'Lyricreel: 70%' >&2\n: > \"$3\"");
-  Workflow& f = Open(Workflow::kVideo);
-  std::vector<int> seen;
-  f.SetProgressListener([&seen](int percent) { seen.push_back(percent); });
-  user.answers = {karaoke};
-  EXPECT_EQ(f.RunAutomatic(), songs.File("song.wmv"));
-  EXPECT_EQ(seen, (std::vector<int>{-1, 0, 20, 60, 100, -1, 0, 0, 70, -1}));
-}
-
 // A run stopped while each outside program works: the program is gone,
 // and so is everything of the run but the whole products.
 TEST_F(WorkflowTest, AStoppedRunStopsItsProgramAndLeavesOnlyWholeProducts) {
